@@ -1,0 +1,1 @@
+void morvane_datafile_placeholder() {}

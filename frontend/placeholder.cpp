@@ -1,0 +1,1 @@
+void morvane_frontend_placeholder() {}

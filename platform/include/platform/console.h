@@ -1,0 +1,26 @@
+#pragma once
+#include <string>
+
+namespace platform {
+
+// The console is the terminal the program runs in. Making one sets the
+// terminal's title when standard output is a terminal.
+class ConsoleWindow {
+ public:
+  ConsoleWindow(const std::string& title, int width = 80, int height = 160);
+  ~ConsoleWindow();
+  ConsoleWindow(const ConsoleWindow&) = delete;
+  ConsoleWindow& operator=(const ConsoleWindow&) = delete;
+  // Writes "(press any key to close this console window)" and waits for one
+  // key only when standard input is a terminal; never waits otherwise.
+  void display_close_message();
+};
+
+struct Console {
+  static void write(const std::string& text);       // standard output
+  static void write_line(const std::string& text);  // standard output
+  static void write_error(const std::string& text);       // standard error
+  static void write_error_line(const std::string& text);  // standard error
+};
+
+}  // namespace platform

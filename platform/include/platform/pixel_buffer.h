@@ -1,0 +1,41 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// 8-bit RGBA pixels, rows top to bottom, not premultiplied. A cheap
+// reference-counted handle: copies share the pixels.
+class PixelBuffer {
+ public:
+  PixelBuffer() = default;  // empty
+  PixelBuffer(int width, int height);  // transparent black
+  bool is_null() const { return !data_; }
+  int get_width() const;
+  int get_height() const;
+  // Pointer to width*height*4 bytes (R, G, B, A per pixel).
+  std::uint8_t* get_data();
+  const std::uint8_t* get_data() const;
+  struct Rgba { std::uint8_t r, g, b, a; };
+  Rgba get_pixel(int x, int y) const;
+  void set_pixel(int x, int y, Rgba value);
+  // A deep copy.
+  PixelBuffer copy() const;
+
+ private:
+  struct Data {
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> pixels;
+  };
+  std::shared_ptr<Data> data_;
+};
+
+struct PNGProvider {
+  // Throws platform::Exception naming the file when it is missing or corrupt.
+  static PixelBuffer load(const std::string& path);
+  static void save(const PixelBuffer& buffer, const std::string& path);
+};
+
+}  // namespace platform

@@ -1,0 +1,15 @@
+#pragma once
+// Everything the game uses of the platform layer.
+#include "platform/collision_outline.h"
+#include "platform/color.h"
+#include "platform/console.h"
+#include "platform/directory_scanner.h"
+#include "platform/display.h"
+#include "platform/error.h"
+#include "platform/font.h"
+#include "platform/geometry.h"
+#include "platform/pixel_buffer.h"
+#include "platform/seam.h"
+#include "platform/sound.h"
+#include "platform/sprite.h"
+#include "platform/system.h"

@@ -1,0 +1,50 @@
+#pragma once
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// The one sound output; opens the audio device (SDL_AUDIODRIVER=dummy works).
+class SoundOutput {
+ public:
+  SoundOutput() = default;
+  SoundOutput(int mixing_frequency, int latency = 256);
+  bool is_null() const { return !impl_; }
+  struct Impl;
+ private:
+  std::shared_ptr<Impl> impl_;
+};
+
+class SoundBuffer_Session {
+ public:
+  SoundBuffer_Session() = default;  // empty: every call does nothing
+  bool is_null() const { return !impl_; }
+  void set_looping(bool loop);
+  void stop();                  // pauses where it is
+  void play();                  // resumes, or restarts after set_position(0)
+  void set_position(int sample_position);
+  int get_position() const;
+  bool is_playing() const;
+  bool is_looping() const;
+  struct Impl;
+  explicit SoundBuffer_Session(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+ private:
+  std::shared_ptr<Impl> impl_;
+};
+
+// A sound loaded whole from a WAVE or Ogg Vorbis file, chosen by extension
+// when format is empty. Throws platform::Exception naming the file.
+class SoundBuffer {
+ public:
+  SoundBuffer() = default;
+  explicit SoundBuffer(const std::string& file, bool streamed = false, const std::string& format = "");
+  bool is_null() const { return !impl_; }
+  // Starts a new session each call.
+  SoundBuffer_Session play(bool looping = false);
+  int get_length() const;  // in samples
+  struct Impl;
+ private:
+  std::shared_ptr<Impl> impl_;
+};
+
+}  // namespace platform
