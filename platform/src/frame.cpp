@@ -1,0 +1,108 @@
+#include <filesystem>
+#include <map>
+#include <system_error>
+
+#include "internal.h"
+#include "platform/error.h"
+
+namespace platform {
+
+namespace {
+bool fully_opaque(const PixelBuffer& pixels) {
+  const std::uint8_t* data = pixels.get_data();
+  const std::size_t count = static_cast<std::size_t>(pixels.get_width()) * pixels.get_height();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (data[i * 4 + 3] != 255) return false;
+  }
+  return true;
+}
+}  // namespace
+
+Frame::Frame(PixelBuffer pixels) : pixels_(std::move(pixels)), opaque_(fully_opaque(pixels_)) {}
+
+Frame::~Frame() {
+  if (texture_ && !owner_.expired()) SDL_DestroyTexture(texture_);
+}
+
+SDL_Texture* Frame::texture_for(const std::shared_ptr<GraphicContext::Impl>& gc) {
+  if (texture_) {
+    auto owner = owner_.lock();
+    if (owner == gc && owner->renderer == owner_renderer_) return texture_;
+    if (owner) SDL_DestroyTexture(texture_);
+    texture_ = nullptr;
+  }
+  if (!gc || !gc->renderer || pixels_.get_width() == 0 || pixels_.get_height() == 0) return nullptr;
+  SDL_Texture* texture =
+      SDL_CreateTexture(gc->renderer, texture_format, SDL_TEXTUREACCESS_STATIC, width(), height());
+  if (!texture) return nullptr;
+  std::vector<std::uint8_t> converted(static_cast<std::size_t>(width()) * height() * 4);
+  SDL_ConvertPixels(width(), height(), SDL_PIXELFORMAT_RGBA32, pixels_.get_data(), width() * 4, texture_format,
+                    converted.data(), width() * 4);
+  SDL_UpdateTexture(texture, nullptr, converted.data(), width() * 4);
+  // Opaque pictures are copied without blending, which is much cheaper in
+  // software rendering; Sprite::draw switches blending on for alpha < 1.
+  SDL_SetTextureBlendMode(texture, opaque_ ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
+  texture_ = texture;
+  owner_ = gc;
+  owner_renderer_ = gc->renderer;
+  return texture_;
+}
+
+namespace {
+
+// What identifies one version of a file: its absolute path, size and time of
+// last change, so a rewritten file is decoded again.
+std::string file_key(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path absolute = fs::absolute(path, error);
+  if (error || !fs::is_regular_file(absolute, error))
+    throw Exception("Could not load picture '" + path + "': no such file");
+  const auto size = fs::file_size(absolute, error);
+  const auto stamp = fs::last_write_time(absolute, error).time_since_epoch().count();
+  return absolute.lexically_normal().string() + '|' + std::to_string(size) + '|' + std::to_string(stamp);
+}
+
+PixelBuffer cut_cell(const PixelBuffer& picture, const SDL_Rect& cell) {
+  PixelBuffer result(cell.w, cell.h);
+  for (int row = 0; row < cell.h; ++row) {
+    const std::uint8_t* from =
+        picture.get_data() + (static_cast<std::size_t>(cell.y + row) * picture.get_width() + cell.x) * 4;
+    std::copy(from, from + static_cast<std::size_t>(cell.w) * 4,
+              result.get_data() + static_cast<std::size_t>(row) * cell.w * 4);
+  }
+  return result;
+}
+
+}  // namespace
+
+std::shared_ptr<Frame> cached_frame(const std::string& path, const SDL_Rect* cell) {
+  static std::map<std::string, PixelBuffer> pictures;
+  static std::map<std::string, std::shared_ptr<Frame>> frames;
+
+  const std::string key = file_key(path);
+  std::string frame_key = key;
+  if (cell) {
+    frame_key += '|' + std::to_string(cell->x) + ',' + std::to_string(cell->y) + ',' + std::to_string(cell->w) +
+                 ',' + std::to_string(cell->h);
+  }
+  if (auto found = frames.find(frame_key); found != frames.end()) return found->second;
+
+  auto picture = pictures.find(key);
+  if (picture == pictures.end()) picture = pictures.emplace(key, PNGProvider::load(path)).first;
+  const PixelBuffer& whole = picture->second;
+  PixelBuffer pixels = whole;
+  if (cell) {
+    if (cell->x < 0 || cell->y < 0 || cell->w <= 0 || cell->h <= 0 || cell->x + cell->w > whole.get_width() ||
+        cell->y + cell->h > whole.get_height())
+      throw Exception("Picture '" + path + "' (" + std::to_string(whole.get_width()) + "x" +
+                      std::to_string(whole.get_height()) + ") has no cell at " + std::to_string(cell->x) + "," +
+                      std::to_string(cell->y) + " of " + std::to_string(cell->w) + "x" + std::to_string(cell->h));
+    pixels = cut_cell(whole, *cell);
+  }
+  auto frame = std::make_shared<Frame>(pixels);
+  frames.emplace(frame_key, frame);
+  return frame;
+}
+
+}  // namespace platform

@@ -1,0 +1,132 @@
+#include "platform/system.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <SDL_ttf.h>
+
+#include <algorithm>
+
+#include "internal.h"
+#include "platform/error.h"
+#include "platform/seam.h"
+
+namespace platform {
+
+// SDL counts SDL_InitSubSystem/SDL_QuitSubSystem pairs and TTF_Init/TTF_Quit
+// pairs itself, so each guard takes and gives back one reference.
+
+SetupCore::SetupCore() {
+  if (SDL_Init(0) != 0) throw Exception(std::string("Could not start SDL: ") + SDL_GetError());
+}
+SetupCore::~SetupCore() = default;
+
+SetupDisplay::SetupDisplay() {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+    throw Exception(std::string("Could not start the display: ") + SDL_GetError());
+  IMG_Init(IMG_INIT_PNG);
+  if (TTF_Init() != 0) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    throw Exception(std::string("Could not start font rendering: ") + TTF_GetError());
+  }
+}
+SetupDisplay::~SetupDisplay() {
+  TTF_Quit();
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+SetupGL1::SetupGL1() {
+  // Only a preference: the window falls back to software rendering.
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
+}
+SetupGL1::~SetupGL1() = default;
+
+// The sound output opens the audio device itself; nothing to do here.
+SetupSound::SetupSound(bool) {}
+SetupSound::~SetupSound() = default;
+SetupVorbis::SetupVorbis(bool) {}
+SetupVorbis::~SetupVorbis() = default;
+
+std::uint32_t System::get_time() { return current_seam().get_time(); }
+void System::sleep(int milliseconds) { current_seam().sleep(milliseconds); }
+std::time_t System::calendar_time() { return current_seam().calendar_time(); }
+
+// ---- signals and keyboards ----
+
+struct Signal_v2::Impl {
+  std::vector<std::weak_ptr<Callback>> slots;
+};
+
+Signal_v2::Signal_v2() : impl_(std::make_shared<Impl>()) {}
+
+Slot Signal_v2::connect(Callback callback) {
+  auto held = std::make_shared<Callback>(std::move(callback));
+  auto& slots = impl_->slots;
+  slots.erase(std::remove_if(slots.begin(), slots.end(), [](const auto& s) { return s.expired(); }), slots.end());
+  slots.push_back(held);
+  return Slot(held);
+}
+
+void Signal_v2::invoke(const InputEvent& event, const InputState& state) const {
+  // A callback may connect or disconnect slots; walk a snapshot, and skip a
+  // slot that an earlier callback has released.
+  const std::vector<std::weak_ptr<Callback>> snapshot = impl_->slots;
+  for (const auto& weak : snapshot) {
+    if (auto callback = weak.lock()) (*callback)(event, state);
+  }
+}
+
+bool InputDevice::get_keycode(int keycode) const { return impl_ && impl_->held.count(keycode) > 0; }
+
+Signal_v2& InputDevice::sig_key_down() {
+  if (!impl_) throw Exception("Key signal of an empty keyboard handle");
+  return impl_->key_down;
+}
+
+Signal_v2& InputDevice::sig_key_up() {
+  if (!impl_) throw Exception("Key signal of an empty keyboard handle");
+  return impl_->key_up;
+}
+
+namespace {
+std::vector<std::weak_ptr<InputDevice::Impl>>& keyboard_registry() {
+  static std::vector<std::weak_ptr<InputDevice::Impl>> registry;
+  return registry;
+}
+}  // namespace
+
+void register_keyboard(const std::shared_ptr<InputDevice::Impl>& keyboard) {
+  auto& registry = keyboard_registry();
+  registry.erase(std::remove_if(registry.begin(), registry.end(), [](const auto& k) { return k.expired(); }),
+                 registry.end());
+  registry.push_back(keyboard);
+}
+
+std::vector<std::shared_ptr<InputDevice::Impl>> open_keyboards() {
+  std::vector<std::shared_ptr<InputDevice::Impl>> result;
+  for (const auto& weak : keyboard_registry()) {
+    if (auto keyboard = weak.lock()) result.push_back(keyboard);
+  }
+  return result;
+}
+
+void KeepAlive::process(int) {
+  std::vector<KeyEventRecord> events;
+  current_seam().poll_keys(events);
+  if (events.empty()) return;
+  const auto keyboards = open_keyboards();
+  const InputState state;
+  for (const KeyEventRecord& record : events) {
+    const InputEvent event{record.key, record.down ? record.repeat_count : 0};
+    for (const auto& keyboard : keyboards) {
+      if (record.down) {
+        keyboard->held.insert(record.key);
+        keyboard->key_down.invoke(event, state);
+      } else {
+        keyboard->held.erase(record.key);
+        keyboard->key_up.invoke(event, state);
+      }
+    }
+  }
+}
+
+}  // namespace platform
