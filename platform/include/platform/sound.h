@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -8,8 +9,19 @@ namespace platform {
 class SoundOutput {
  public:
   SoundOutput() = default;
+  // Throws platform::Exception for a non-positive frequency or latency (the
+  // mixing buffer length in sample frames). When no real device opens, the
+  // output runs silently on SDL's dummy driver so the game stays playable.
   SoundOutput(int mixing_frequency, int latency = 256);
   bool is_null() const { return !impl_; }
+  // True when the output fell back to the silent dummy device.
+  bool is_silent() const;
+
+  // For tests: while manual mixing is on, the device thread leaves the
+  // sessions alone and only mix() advances them, so positions are exact.
+  // mix() writes frame_count interleaved 16-bit stereo frames.
+  static void set_manual_mixing(bool manual);
+  static void mix(std::int16_t* stereo_frames, int frame_count);
   struct Impl;
  private:
   std::shared_ptr<Impl> impl_;
