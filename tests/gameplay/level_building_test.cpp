@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "fixture.h"
+
+namespace {
+
+class LevelBuilding : public ::testing::Test {
+ protected:
+  LevelBuilding() : screen(test_screen()) { release_keys(time.seam); }
+  std::unique_ptr<Game> make(LevelData& level) {
+    return std::make_unique<Game>(screen.gc, screen.keyboard, screen.window, level.file(), false, 3, platform::Sprite());
+  }
+  TestScreen& screen;
+  VirtualTime time;
+  FixtureTree tree;
+};
+
+TEST_F(LevelBuilding, ReadsTypeEndAndSpeedsFromTheLevel) {
+  LevelData capital;
+  capital.set("type", "Infinite");
+  auto game = make(capital);
+  EXPECT_FALSE(game->endless);
+  EXPECT_EQ(game->end_x, -1);
+  EXPECT_DOUBLE_EQ(game->acceleration, 0.2);
+  EXPECT_DOUBLE_EQ(game->max_speed, 1000.0);
+
+  LevelData endless;
+  endless.set("type", "infinite").set_int("end", 7000);
+  game = make(endless);
+  EXPECT_TRUE(game->endless);
+  EXPECT_EQ(game->end_x, 7000);
+}
+
+TEST_F(LevelBuilding, MissingDarknessLayerStopsTheGame) {
+  std::filesystem::remove("images/black_layer.xml");
+  LevelData level;
+  try {
+    make(level);
+    ADD_FAILURE() << "built without a darkness layer";
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "Could not load black layer sprite");
+  }
+}
+
+TEST_F(LevelBuilding, EndlessOpeningIsFixed) {
+  LevelData level;
+  level.set("type", "infinite").ground(5, 5, "flat").item(9, 9, "coin").itemdef("coin", 5, 5, "a", "b", "c");
+  auto game = make(level);
+  game->build_level();
+  ASSERT_EQ(game->items.size(), 1u);
+  EXPECT_EQ(game->items[0]->name, "levels/enchanted_woods/omena");
+  EXPECT_FLOAT_EQ(game->items[0]->x, 450.0f);
+  EXPECT_FLOAT_EQ(game->items[0]->y, 290.0f);
+  EXPECT_FALSE(game->items[0]->crashable || game->items[0]->deadly);
+
+  const float xs[] = {0, 1000, 1500, 2000, 3000};
+  const float ys[] = {200, 150, -200, 200, 100};
+  ASSERT_EQ(game->grounds.size(), 5u);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_FLOAT_EQ(game->grounds[i]->x, xs[i]);
+    EXPECT_FLOAT_EQ(game->grounds[i]->y, ys[i]);
+    EXPECT_EQ(game->grounds[i]->move_function, i == 4 ? movefunc1 : nullptr);
+  }
+
+  ASSERT_EQ(game->item_defs.size(), 2u);
+  const ItemDef& fred = game->item_defs.at("levels/enchanted_woods/Fred");
+  EXPECT_EQ(fred.base_points, 100);
+  EXPECT_EQ(fred.current_points, 100);
+  EXPECT_EQ(fred.increment, 100);
+  EXPECT_TRUE(fred.cumulative && fred.crashable && fred.deadly);
+  const ItemDef& omena = game->item_defs.at("levels/enchanted_woods/omena");
+  EXPECT_EQ(omena.base_points, 10);
+  EXPECT_EQ(omena.increment, 10);
+  EXPECT_TRUE(omena.cumulative);
+  EXPECT_FALSE(omena.crashable || omena.deadly);
+}
+
+TEST_F(LevelBuilding, OrdinaryLevelIsSortedAndMatchedExactly) {
+  FixtureTree::write_picture("images/wide.png", 100, 30);
+  FixtureTree::write_sprite_file("images/wide.xml", {{"background", "wide.png"}});
+  LevelData level;
+  level.set("background", "wide")
+      .ground(900, 300, "flat", "movefunc1")
+      .ground(100, 320, "flat", "Movefunc1")
+      .ground(500, 310, "flat", "movefunc12")
+      .item(700, 250, "coin")
+      .item(300, 260, "gem_without_definition")
+      .itemdef("coin", 10, 5, "cumulative", "crashable", "deadly");
+  tree.add_item_picture("gem_without_definition", 20, 20);
+  auto game = make(level);
+  game->build_level();
+
+  ASSERT_EQ(game->grounds.size(), 3u);
+  EXPECT_FLOAT_EQ(game->grounds[0]->x, 100.0f);
+  EXPECT_FLOAT_EQ(game->grounds[1]->x, 500.0f);
+  EXPECT_FLOAT_EQ(game->grounds[2]->x, 900.0f);
+  EXPECT_EQ(game->grounds[0]->move_function, nullptr);
+  EXPECT_EQ(game->grounds[1]->move_function, nullptr);
+  EXPECT_EQ(game->grounds[2]->move_function, movefunc1);
+
+  ASSERT_EQ(game->items.size(), 2u);
+  EXPECT_EQ(game->items[0]->name, "gem_without_definition");
+  EXPECT_FALSE(game->items[0]->crashable || game->items[0]->deadly);
+  EXPECT_TRUE(game->items[1]->crashable && game->items[1]->deadly);
+  const ItemDef& zero = game->item_defs.at("gem_without_definition");
+  EXPECT_EQ(zero.base_points + zero.current_points + zero.increment, 0);
+  EXPECT_FALSE(zero.cumulative || zero.crashable || zero.deadly);
+
+  ASSERT_EQ(game->backgrounds.size(), 3u);
+  EXPECT_EQ(game->background_path, "images/wide.xml");
+  EXPECT_FLOAT_EQ(game->backgrounds[0]->x, 0.0f);
+  EXPECT_FLOAT_EQ(game->backgrounds[1]->x, 100.0f);
+  EXPECT_FLOAT_EQ(game->backgrounds[2]->x, 200.0f);
+  EXPECT_FLOAT_EQ(game->backgrounds[2]->z, 3.0f);
+  EXPECT_FALSE(game->has_music || game->has_jump_sound || game->has_dash_sound || game->has_light_source);
+}
+
+TEST_F(LevelBuilding, PictureFailingHalfWayLeavesTheBuiltObjectsToTheGame) {
+  LevelData level;
+  level.ground(0, 300, "flat").ground(400, 300, "no_such_piece").ground(800, 300, "flat").item(10, 10, "coin");
+  auto game = make(level);
+  EXPECT_THROW(game->build_level(), const char*);
+  EXPECT_EQ(game->backgrounds.size(), 3u);
+  EXPECT_EQ(game->grounds.size(), 1u);
+  EXPECT_TRUE(game->items.empty());
+  // Destroying the game frees what was built (the sanitizer run checks nothing leaks).
+  game.reset();
+
+  LevelData broken_item;
+  broken_item.ground(0, 300, "flat").item(10, 10, "coin").item(20, 10, "coin");
+  std::filesystem::remove("images/coin_out.png");
+  game = make(broken_item);
+  EXPECT_THROW(game->run(), platform::Exception);
+  EXPECT_EQ(game->grounds.size(), 1u);
+}
+
+TEST_F(LevelBuilding, SoundsAreOpenedAsWritten) {
+  LevelData level;
+  level.set("game_music", "sounds/none.ogg");
+  auto game = make(level);
+  EXPECT_THROW(game->build_level(), platform::Exception);
+  EXPECT_TRUE(game->backgrounds.empty());
+}
+
+}  // namespace
