@@ -1,0 +1,72 @@
+#pragma once
+// Shared fixtures of the platform tests: a headless window on a virtual
+// clock, and pictures written to a temporary folder.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform_test {
+
+// A folder of its own per test, removed afterwards.
+class TempFolder {
+ public:
+  TempFolder() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    path_ = std::filesystem::temp_directory_path() /
+            ("morvane_platform_" + std::string(info->test_suite_name()) + "_" + info->name());
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A picture filled with one colour.
+inline platform::PixelBuffer solid(int width, int height, platform::PixelBuffer::Rgba colour) {
+  platform::PixelBuffer picture(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) picture.set_pixel(x, y, colour);
+  return picture;
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest() : scoped_(seam_) {
+    platform::DisplayWindowDescription description;
+    description.set_title("Morvane");
+    description.set_size(640, 480, true);
+    window_ = platform::DisplayWindow(description);
+    gc_ = window_.get_gc();
+  }
+
+  platform::PixelBuffer::Rgba pixel(int x, int y) { return gc_.get_pixeldata().get_pixel(x, y); }
+
+  platform::VirtualSeam seam_;
+  platform::ScopedSeam scoped_;
+  platform::SetupCore core_;
+  platform::SetupDisplay display_;
+  platform::DisplayWindow window_;
+  platform::GraphicContext gc_;
+  TempFolder folder_;
+};
+
+}  // namespace platform_test
+
+namespace platform {
+inline bool operator==(const platform::PixelBuffer::Rgba& a, const platform::PixelBuffer::Rgba& b) {
+  return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+inline std::ostream& operator<<(std::ostream& out, const platform::PixelBuffer::Rgba& c) {
+  return out << "(" << int(c.r) << "," << int(c.g) << "," << int(c.b) << "," << int(c.a) << ")";
+}
+}  // namespace platform

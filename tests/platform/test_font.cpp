@@ -1,0 +1,73 @@
+#include "platform_test_support.h"
+
+namespace {
+
+using platform::Colorf;
+using platform::Font;
+using platform::PixelBuffer;
+using platform_test::WindowTest;
+
+// Rows [first, last] holding a pixel darker than mid-grey within a column band.
+std::pair<int, int> inked_rows(const PixelBuffer& frame, int from_x, int to_x) {
+  int first = -1, last = -1;
+  for (int y = 0; y < frame.get_height(); ++y)
+    for (int x = from_x; x < to_x; ++x)
+      if (frame.get_pixel(x, y).r < 128) {
+        if (first < 0) first = y;
+        last = y;
+        break;
+      }
+  return {first, last};
+}
+
+using FontTest = WindowTest;
+
+TEST_F(FontTest, FirstBaselineAtYAndOneLineSpacingPerLineBreak) {
+  Font font(gc_, "Verdana", 40);  // a face this machine may lack: its substitute
+  EXPECT_EQ(font.get_line_spacing(), 40);
+  EXPECT_GT(font.get_ascent(), 20);
+  EXPECT_LT(font.get_ascent(), 40);
+  gc_.clear(Colorf::white);
+  font.draw_text(gc_, 100, 100, "H\nH", Colorf::black);
+  const PixelBuffer frame = gc_.get_pixeldata();
+  // The H sits on its baseline: the first line's ink ends just above row 100,
+  // the second's just above row 140.
+  const auto first = inked_rows(frame, 100, 140);
+  EXPECT_EQ(first.second, 139);
+  const PixelBuffer upper = gc_.get_pixeldata(platform::Rect(0, 0, 640, 110));
+  EXPECT_EQ(inked_rows(upper, 100, 140).second, 99);
+  EXPECT_GT(first.first, 100 - font.get_ascent() - 1);
+  // Text starts at x: ink in the first few columns after 100, none before.
+  EXPECT_EQ(inked_rows(frame, 0, 100).first, -1);
+  EXPECT_NE(inked_rows(frame, 100, 106).first, -1);
+}
+
+TEST_F(FontTest, ColourAndRepeatedDrawingFromTheCache) {
+  Font font(gc_, "Tahoma", 30);
+  Font shared = font;
+  gc_.clear(Colorf::white);
+  for (int frame = 0; frame < 3; ++frame) {
+    font.draw_text(gc_, 10, 50, "1234", Colorf::mediumorchid);
+    shared.draw_text(gc_, 10.0f, 90.0f, "1234", Colorf::black);
+  }
+  bool orchid = false;
+  const PixelBuffer shown = gc_.get_pixeldata(platform::Rect(0, 0, 200, 60));
+  for (int y = 0; y < shown.get_height(); ++y)
+    for (int x = 0; x < shown.get_width(); ++x)
+      if (shown.get_pixel(x, y) == PixelBuffer::Rgba{186, 85, 211, 255}) orchid = true;
+  EXPECT_TRUE(orchid);
+  // Many different texts (more than the cache keeps) still draw.
+  for (int n = 0; n < 300; ++n) font.draw_text(gc_, 0, 400, std::to_string(n), Colorf::black);
+  font.draw_text(gc_, 0, 400, "", Colorf::black);
+  font.draw_text(gc_, 0, 400, "\n\n", Colorf::black);
+}
+
+TEST(FontErrors, BadHeightThrowsAndAFontMayPrecedeTheWindow) {
+  platform::GraphicContext none;
+  EXPECT_THROW(Font(none, "Verdana", 0), platform::Exception);
+  Font early(none, "Verdana", 14);
+  early.draw_text(none, 0, 0, "nothing to draw on", Colorf::black);
+  EXPECT_EQ(early.get_line_spacing(), 14);
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+#include <vector>
+
+#include "platform_test_support.h"
+
+namespace {
+
+using platform::InputEvent;
+using platform::InputState;
+using platform::KeepAlive;
+using platform_test::WindowTest;
+
+constexpr int key_z = 90, key_x = 88, key_esc = 27;
+
+TEST(VirtualSeam, ClockSleepAndCalendarAreVirtual) {
+  platform::VirtualSeam seam(5000, 1234567);
+  platform::ScopedSeam scoped(seam);
+  EXPECT_EQ(platform::System::get_time(), 5000u);
+  platform::System::sleep(10);
+  platform::System::sleep(-5);
+  EXPECT_EQ(platform::System::get_time(), 5010u);
+  EXPECT_EQ(platform::System::calendar_time(), 1234567);
+}
+
+TEST(VirtualSeam, DeliversScriptedKeysByPollAndByTime) {
+  platform::VirtualSeam seam(1000);
+  seam.key_at_poll(1, key_z, true);
+  seam.key_at_poll(1, key_x, true);
+  seam.key_at_time(1030, key_z, false);
+  std::vector<platform::KeyEventRecord> events;
+
+  seam.poll_keys(events);  // poll 0
+  EXPECT_TRUE(events.empty());
+  seam.poll_keys(events);  // poll 1: both, in scripted order
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0].key, key_z);
+  EXPECT_EQ(events[1].key, key_x);
+  events.clear();
+  seam.sleep(29);
+  seam.poll_keys(events);
+  EXPECT_TRUE(events.empty());
+  seam.sleep(1);
+  seam.poll_keys(events);
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_FALSE(events[0].down);
+  EXPECT_TRUE(seam.script_done());
+  EXPECT_EQ(seam.polls(), 4u);
+}
+
+class KeyboardTest : public WindowTest {
+ protected:
+  KeyboardTest() : keyboard_(window_.get_keyboard()) {}
+  platform::InputDevice keyboard_;
+};
+
+TEST_F(KeyboardTest, KeySignalsCarryCodeAndRepeatAndHeldStateIsUpdatedFirst) {
+  std::vector<std::string> seen;
+  platform::Slot down = keyboard_.sig_key_down().connect([&](const InputEvent& e, const InputState&) {
+    seen.push_back("down " + std::to_string(e.id) + " r" + std::to_string(e.repeat_count) +
+                   (keyboard_.get_keycode(e.id) ? " held" : " free"));
+  });
+  platform::Slot up = keyboard_.sig_key_up().connect([&](const InputEvent& e, const InputState&) {
+    seen.push_back("up " + std::to_string(e.id) + (keyboard_.get_keycode(e.id) ? " held" : " free"));
+  });
+  seam_.key_now(key_z, true);
+  seam_.key_at_poll(1, key_z, true, 1);
+  seam_.key_at_poll(1, key_z, true, 2);
+  seam_.key_at_poll(2, key_z, false);
+
+  KeepAlive::process(0);
+  EXPECT_TRUE(keyboard_.get_keycode(key_z));
+  EXPECT_FALSE(keyboard_.get_keycode(key_x));
+  KeepAlive::process(0);
+  KeepAlive::process(0);
+  EXPECT_FALSE(keyboard_.get_keycode(key_z));
+  EXPECT_EQ(seen, (std::vector<std::string>{"down 90 r0 held", "down 90 r1 held", "down 90 r2 held", "up 90 free"}));
+}
+
+TEST_F(KeyboardTest, ReleasingASlotDisconnectsIt) {
+  int downs = 0, ups = 0;
+  platform::Slot down =
+      keyboard_.sig_key_down().connect([&](const InputEvent&, const InputState&) { ++downs; });
+  {
+    platform::Slot up = keyboard_.sig_key_up().connect([&](const InputEvent&, const InputState&) { ++ups; });
+    platform::Slot copy = up;
+    up = platform::Slot();
+    seam_.key_now(key_x, true);
+    seam_.key_now(key_x, false);
+    KeepAlive::process(0);
+    EXPECT_EQ(ups, 1);  // the copy still holds the connection
+  }
+  down.disconnect();
+  EXPECT_TRUE(down.is_null());
+  seam_.key_now(key_esc, true);
+  seam_.key_now(key_esc, false);
+  KeepAlive::process(0);
+  EXPECT_EQ(downs, 1);
+  EXPECT_EQ(ups, 1);
+}
+
+TEST_F(KeyboardTest, ASlotMayDisconnectAnotherDuringDispatch) {
+  int second_calls = 0;
+  platform::Slot second;
+  platform::Slot first = keyboard_.sig_key_down().connect(
+      [&](const InputEvent&, const InputState&) { second.disconnect(); });
+  second = keyboard_.sig_key_down().connect([&](const InputEvent&, const InputState&) { ++second_calls; });
+  seam_.key_now(key_z, true);
+  KeepAlive::process(0);
+  EXPECT_EQ(second_calls, 0);
+}
+
+}  // namespace
