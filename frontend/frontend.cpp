@@ -1,0 +1,144 @@
+#include "frontend/frontend.h"
+
+#include <cstdio>
+#include <sstream>
+#include <stdexcept>
+
+#include "frontend/key_codes.h"
+#include "frontend/safe_file_writer.h"
+
+namespace {
+
+platform::Sprite sprite_from_picture(platform::GraphicContext& gc, const std::string& path) {
+  platform::SpriteDescription description;
+  description.add_frame(platform::PNGProvider::load(path));
+  return platform::Sprite(gc, description);
+}
+
+std::string selector_frame_path(int frame) {
+  char name[32];
+  std::snprintf(name, sizeof name, "star_selector/%04d.png", frame);
+  return name;
+}
+
+}  // namespace
+
+Frontend::Frontend()
+    : setup_sound(false),
+      setup_vorbis(false),
+      sound_output(44100, 256),
+      big_font(gc, "Verdana", 40),
+      small_font(gc, "Verdana", 14),
+      gradient(platform::Colorf::from_bytes(23, 95, 39), platform::Colorf::from_bytes(7, 56, 17)),
+      text_colour(platform::Colorf::from_bytes(186, 145, 42)),
+      version("0.8.0") {
+  platform::DisplayWindowDescription description;
+  description.set_title("Morvane");
+  description.set_size(640, 480, true);
+  description.set_allow_resize(false);
+  description.show_maximize_button(false);
+  description.show_sysmenu(false);
+  description.show_minimize_button(true);
+  window = platform::DisplayWindow(description);
+  gc = window.get_gc();
+  keyboard = window.get_keyboard();
+
+  data.read("config/main.cfg", &data.config_table);
+  data.current = data.config_table;
+
+  background = sprite_from_picture(gc, data.get_string("background"));
+  const auto music = data.current.find("menu_music");
+  if (music != data.current.end() && music->second.set) {
+    menu_music = platform::SoundBuffer(data.get_string("menu_music"), false, "");
+  }
+
+  platform::SpriteDescription selector_frames;
+  for (int frame = 1; frame <= 21; ++frame) {
+    selector_frames.add_frame(platform::PNGProvider::load(selector_frame_path(frame)));
+  }
+  selector = platform::Sprite(gc, selector_frames);
+  selector.set_play_loop(true);
+  selector.set_delay(20);
+
+  scan_files("profiles", "*.prf", &profiles);
+  scan_files("levels", "*.qel", &levels);
+  scan_files("levels", "*.cmp", &campaigns);
+}
+
+Frontend::~Frontend() = default;
+
+void Frontend::scan_files(std::string folder, std::string pattern, std::vector<std::string>* list) {
+  platform::DirectoryScanner scanner;
+  if (!scanner.scan(folder, pattern)) return;
+  while (scanner.next()) {
+    const std::string name = scanner.get_name();
+    if (name.size() < 4) continue;
+    DataFile file;
+    try {
+      if (pattern == "*.prf") {
+        file.load_profile(name);
+      } else if (pattern == "*.qel") {
+        file.load_level(name);
+      } else {
+        file.load_campaign(name);
+      }
+    } catch (const std::string&) {
+      continue;
+    }
+    list->push_back(name.substr(0, name.size() - 4));
+  }
+}
+
+void Frontend::run() {
+  quit = false;
+  int screen = Screen::profile_select;
+
+  if (!menu_music.is_null()) {
+    menu_music_session.stop();
+    menu_music_session = menu_music.play(false);
+    menu_music_session.set_looping(true);
+  }
+
+  while (!quit) {
+    wait_for_released_keys();
+    int next;
+    switch (screen) {
+      case Screen::profile_select: next = select_profile(); break;
+      case Screen::profile_creation: next = create_profile(); break;
+      case Screen::level_select: next = play_level(); break;
+      case Screen::credits: next = credits(); break;
+      default: next = main_menu(); break;
+    }
+    screen = next;
+  }
+  save_profile();
+}
+
+void Frontend::wait_for_released_keys() {
+  while (held(Key::z) || held(Key::x) || held(Key::escape)) {
+    platform::System::sleep(10);
+    platform::KeepAlive::process(0);
+  }
+}
+
+void Frontend::save_profile() {
+  // Nobody has played under a name yet: there is nothing to keep.
+  if (profile_name.empty()) return;
+  std::ostringstream text;
+  text << "name " << profile_name << "\n";
+  for (const std::string& level : unlocked_levels) text << "unlocked_level " << level << "\n";
+  text << "\n";
+  if (!write_file_safely("profiles/" + profile_name + ".prf", text.str())) {
+    throw std::runtime_error("Cannot open profile file '" + profile_name + ".prf'");
+  }
+}
+
+void Frontend::fill_with_gradient() {
+  platform::Draw::gradient_fill(gc, platform::Rectf(0, 0, 640, 480), gradient);
+}
+
+void Frontend::show_frame(int sleep_ms) {
+  window.flip(-1);
+  platform::System::sleep(sleep_ms);
+  platform::KeepAlive::process(0);
+}

@@ -1,1 +1,0 @@
-void morvane_frontend_placeholder() {}
