@@ -145,7 +145,7 @@ std::vector<Contour> trace_contours(const PixelBuffer& picture, int alpha_limit,
 Contour simplify(const Contour& traced, OutlineAccuracy accuracy) {
   if (accuracy == accuracy_raw || traced.size() <= 3) return traced;
   Contour corners = without_straight_points(traced);
-  if (corners.size() <= 3) return corners.size() == 3 ? corners : traced;
+  if (corners.size() <= 4) return corners;  // a rectangle is as simple as it gets
 
   // Split the loop at the point farthest from the first, simplify both halves.
   std::size_t far = 0;
