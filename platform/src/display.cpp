@@ -54,6 +54,9 @@ DisplayWindow::DisplayWindow(const DisplayWindowDescription& description) {
   gc->width = description.width;
   gc->height = description.height;
 
+  // Headless drivers have a plain memory framebuffer; letting SDL put a GL
+  // texture behind it only loads (and leaks from) the GL libraries.
+  if (headless_video_driver()) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   Uint32 flags = SDL_WINDOW_SHOWN;
   if (description.allow_resize) flags |= SDL_WINDOW_RESIZABLE;
   gc->window = SDL_CreateWindow(description.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
