@@ -91,6 +91,10 @@ KeyScript& KeyScript::press(std::uint64_t frame, int key, std::uint64_t frames_h
   return *this;
 }
 
+void KeyScript::settle() {
+  while (!seam_.script_done()) platform::KeepAlive::process(0);
+}
+
 KeyScript& KeyScript::down(std::uint64_t frame, int key) {
   seam_.key_at_poll(seam_.polls() + frame, key, true);
   return *this;

@@ -47,6 +47,8 @@ class KeyScript {
   KeyScript& press(std::uint64_t frame, int key, std::uint64_t frames_held = 1);
   KeyScript& down(std::uint64_t frame, int key);
   KeyScript& up(std::uint64_t frame, int key);
+  // Delivers what is left of the script (the releases after a screen ended).
+  void settle();
   std::uint64_t polls() const { return seam_.polls(); }
   std::uint32_t now() { return seam_.get_time(); }
   platform::VirtualSeam& seam() { return seam_; }
