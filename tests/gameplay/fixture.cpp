@@ -23,12 +23,13 @@ ScopedDirectory::ScopedDirectory(const fs::path& directory) : previous_(fs::curr
 ScopedDirectory::~ScopedDirectory() { fs::current_path(previous_); }
 
 void FixtureTree::write_picture(const fs::path& path, int width, int height, int first_opaque_row,
-                                int last_opaque_row) {
+                                int last_opaque_row, int first_opaque_column, int last_opaque_column) {
   if (last_opaque_row < 0) last_opaque_row = height - 1;
+  if (last_opaque_column < 0) last_opaque_column = width - 1;
   fs::create_directories(path.parent_path());
   platform::PixelBuffer picture(width, height);
   for (int row = first_opaque_row; row <= last_opaque_row && row < height; ++row) {
-    for (int column = 0; column < width; ++column) picture.set_pixel(column, row, {90, 160, 60, 255});
+    for (int column = first_opaque_column; column <= last_opaque_column && column < width; ++column) picture.set_pixel(column, row, {90, 160, 60, 255});
   }
   platform::PNGProvider::save(picture, path.string());
 }
@@ -69,7 +70,7 @@ FixtureTree::FixtureTree() {
                     {{"run", "run.png"}, {"jump1", "jump1.png"}, {"jump2", "jump2.png"}, {"dash", "dash.png"}});
   write_picture("images/unicorn_outline_upper.png", 30, 30, 0, 7);
   write_picture("images/unicorn_outline_middle.png", 30, 30, 10, 19);
-  write_picture("images/unicorn_outline_lower.png", 30, 30, 22, 29);
+  write_picture("images/unicorn_outline_lower.png", 30, 30, 22, 29, 10, 19);
   write_picture("images/black_layer.png", 8, 8);
   write_sprite_file("images/black_layer.xml", {{"black_layer", "black_layer.png"}});
   write_picture("images/background.png", 64, 48);
@@ -152,4 +153,25 @@ void release_keys(platform::VirtualSeam& seam) {
   for (int key : {key_z, key_x, key_escape}) seam.key_now(key, false);
   platform::KeepAlive::process(0);
   reset_key_state();
+}
+
+void FixtureTree::write_wave(const fs::path& path) {
+  fs::create_directories(path.parent_path());
+  const std::uint32_t samples = 2205;
+  std::ofstream out(path, std::ios::binary);
+  auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+  auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+  out << "RIFF";
+  u32(36 + samples);
+  out << "WAVEfmt ";
+  u32(16);
+  u16(1);
+  u16(1);
+  u32(22050);
+  u32(22050);
+  u16(1);
+  u16(8);
+  out << "data";
+  u32(samples);
+  out << std::string(samples, static_cast<char>(128));
 }

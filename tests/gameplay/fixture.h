@@ -33,7 +33,7 @@ class ScopedDirectory {
 
 // A temporary data tree of small pictures, built fresh per test:
 //  - the player (54x54 sprites; 30x30 outline pictures: head rows 0-7,
-//    body rows 10-19, feet rows 22-29),
+//    body rows 10-19, feet rows 22-29 and columns 10-19),
 //  - the darkness layer and a 64x48 backdrop,
 //  - "flat": a 400x40 ground piece with an opaque 100x10 outline picture,
 //  - "block": a 200x200 piece (50x50 outline), for walls and ceilings,
@@ -46,9 +46,11 @@ class FixtureTree {
   const std::filesystem::path& root() const { return root_; }
 
   static void write_picture(const std::filesystem::path& path, int width, int height, int first_opaque_row = 0,
-                            int last_opaque_row = -1);
+                            int last_opaque_row = -1, int first_opaque_column = 0, int last_opaque_column = -1);
   static void write_sprite_file(const std::filesystem::path& xml_path,
                                 const std::vector<std::pair<std::string, std::string>>& ids_and_pictures);
+  // A short silent 8-bit mono WAVE file.
+  static void write_wave(const std::filesystem::path& path);
   // A ground piece "name": sprite w x h, outline picture a quarter of that.
   void add_ground_picture(const std::string& name, int width, int height);
   // An item "name" (may contain '/'), outline picture w x h.
