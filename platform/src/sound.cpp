@@ -110,18 +110,24 @@ std::string lower(std::string text) {
 
 SoundOutput::Impl::Impl(int mixing_frequency, int latency) {
   holds_audio_subsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-  bool opened = holds_audio_subsystem && open_device(mixing_frequency, latency);
-  if (!opened) {
-    // No usable device (no sound card, a broken driver): carry on silently.
-    std::string reason = SDL_GetError();
-    if (SDL_AudioInit("dummy") == 0 && open_device(mixing_frequency, latency)) {
-      opened = true;
-      silent = true;
+  if (!holds_audio_subsystem || !open_device(mixing_frequency, latency)) {
+    // No usable device (no sound card, a broken driver): carry on silently
+    // on SDL's dummy driver, which takes the sound and plays it nowhere.
+    const std::string reason = SDL_GetError();
+    if (holds_audio_subsystem) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (SDL_WasInit(SDL_INIT_AUDIO)) {
+      holds_audio_subsystem = false;  // someone else holds it: switch its driver
+      SDL_AudioInit("dummy");
     } else {
+      SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+      holds_audio_subsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+      SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+    }
+    if (!SDL_WasInit(SDL_INIT_AUDIO) || !open_device(mixing_frequency, latency)) {
       if (holds_audio_subsystem) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-      else SDL_AudioQuit();
       throw Exception("Could not open the sound output: " + reason);
     }
+    silent = true;
   }
   Mix_Init(MIX_INIT_OGG);
   Mix_SetPostMix(post_mix, nullptr);
@@ -140,7 +146,6 @@ SoundOutput::Impl::~Impl() {
   // Each successful open of the device is matched by one close.
   Mix_CloseAudio();
   if (holds_audio_subsystem) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  else SDL_AudioQuit();
 }
 
 SoundOutput::SoundOutput(int mixing_frequency, int latency) {

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "platform/collision_outline.h"
 #include "platform/error.h"
@@ -12,18 +11,16 @@ using namespace platform;
 
 namespace {
 
-struct Box {
-  int left, top, right, bottom;  // solid pixels left <= x < right, top <= y < bottom
-};
+struct Box { int left, top, right, bottom; };  // pixels left <= x < right, top <= y < bottom
 
-PixelBuffer picture(int width, int height, std::initializer_list<Box> solid, std::initializer_list<Box> holes = {}) {
+PixelBuffer picture(int width, int height, std::initializer_list<Box> solid, Box hole = {0, 0, 0, 0}) {
   PixelBuffer p(width, height);
-  for (const Box& b : solid)
-    for (int y = b.top; y < b.bottom; ++y)
-      for (int x = b.left; x < b.right; ++x) p.set_pixel(x, y, {255, 255, 255, 255});
-  for (const Box& b : holes)
-    for (int y = b.top; y < b.bottom; ++y)
-      for (int x = b.left; x < b.right; ++x) p.set_pixel(x, y, {255, 255, 255, 0});
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      for (const Box& b : solid)
+        if (x >= b.left && x < b.right && y >= b.top && y < b.bottom &&
+            !(x >= hole.left && x < hole.right && y >= hole.top && y < hole.bottom))
+          p.set_pixel(x, y, {255, 255, 255, 255});
   return p;
 }
 
@@ -33,40 +30,30 @@ CollisionOutline square_at(int size, float x, float y) {
   return o;
 }
 
-void expect_box(const Rectf& box, float left, float top, float right, float bottom) {
-  EXPECT_NEAR(box.left, left, 1e-3f);
-  EXPECT_NEAR(box.top, top, 1e-3f);
-  EXPECT_NEAR(box.right, right, 1e-3f);
-  EXPECT_NEAR(box.bottom, bottom, 1e-3f);
-}
+#define EXPECT_BOX(outline, l, t, r, b)                               \
+  do {                                                                \
+    const Rectf box_ = (outline).get_bounding_box();                  \
+    EXPECT_NEAR(box_.left, l, 1e-3f); EXPECT_NEAR(box_.top, t, 1e-3f); \
+    EXPECT_NEAR(box_.right, r, 1e-3f); EXPECT_NEAR(box_.bottom, b, 1e-3f); \
+  } while (0)
 
 }  // namespace
 
-TEST(CollisionOutlineTracing, ShapesGiveTheirCornersOnPixelEdges) {
+TEST(CollisionOutline, TracesShapesOnPixelEdgesWithFewerPointsForCoarserAccuracy) {
   CollisionOutline full(picture(12, 7, {{0, 0, 12, 7}}));
   EXPECT_EQ(full.get_width(), 12u);
-  EXPECT_EQ(full.get_height(), 7u);
   EXPECT_EQ(full.get_point_count(), 4u);
-  expect_box(full.get_bounding_box(), 0, 0, 12, 7);
-
-  CollisionOutline raw(picture(12, 7, {{0, 0, 12, 7}}), 128, accuracy_raw);
-  EXPECT_EQ(raw.get_point_count(), 2u * (12 + 7));  // every pixel step
-
-  CollisionOutline l_shape(picture(10, 10, {{0, 0, 5, 10}, {0, 5, 10, 10}}), 128, accuracy_high);
-  EXPECT_EQ(l_shape.get_point_count(), 6u);
-
-  const PixelBuffer ring = picture(20, 20, {{0, 0, 20, 20}}, {{5, 5, 15, 15}});
+  EXPECT_BOX(full, 0, 0, 12, 7);
+  EXPECT_EQ(CollisionOutline(picture(12, 7, {{0, 0, 12, 7}}), 128, accuracy_raw).get_point_count(), 38u);
+  EXPECT_EQ(CollisionOutline(picture(10, 10, {{0, 0, 5, 10}, {0, 5, 10, 10}})).get_point_count(), 6u);
+  const PixelBuffer ring = picture(20, 20, {{0, 0, 20, 20}}, {5, 5, 15, 15});
   EXPECT_EQ(CollisionOutline(ring, 128, accuracy_medium, true).get_point_count(), 8u);
   EXPECT_EQ(CollisionOutline(ring, 128, accuracy_medium, false).get_point_count(), 4u);
-
-  // Only alpha at or above the limit is solid.
-  PixelBuffer faint = picture(4, 4, {});
+  PixelBuffer faint(4, 4);
   faint.set_pixel(1, 1, {0, 0, 0, 127});
   EXPECT_EQ(CollisionOutline(faint, 128).get_point_count(), 0u);
   EXPECT_EQ(CollisionOutline(faint, 127).get_point_count(), 4u);
-}
 
-TEST(CollisionOutlineTracing, CoarserAccuracyKeepsFewerPointsButAtLeastATriangle) {
   PixelBuffer disc(41, 41);
   for (int y = 0; y < 41; ++y)
     for (int x = 0; x < 41; ++x)
@@ -77,135 +64,90 @@ TEST(CollisionOutlineTracing, CoarserAccuracyKeepsFewerPointsButAtLeastATriangle
     EXPECT_LE(o.get_point_count(), previous) << "accuracy " << a;
     previous = o.get_point_count();
     const Rectf box = o.get_bounding_box();
-    EXPECT_GE(box.left, 0.0f);
-    EXPECT_LE(box.right, 41.0f);
-    EXPECT_GT(box.right - box.left, 36.0f) << "accuracy " << a;  // corners shaved, not the shape lost
+    EXPECT_TRUE(box.left >= 0 && box.right <= 41 && box.right - box.left > 36) << "accuracy " << a;
   }
   EXPECT_LT(previous, CollisionOutline(disc, 128, accuracy_raw).get_point_count() / 4);
-
-  const PixelBuffer dot = picture(1, 1, {{0, 0, 1, 1}});
-  EXPECT_GE(CollisionOutline(dot, 128, accuracy_poor).get_point_count(), 3u);
+  EXPECT_EQ(CollisionOutline(picture(20, 3, {{0, 0, 20, 2}, {5, 2, 6, 3}}), 128, accuracy_poor).get_point_count(), 3u);
 }
 
-TEST(CollisionOutlineTransform, ScaleAndAlignmentCoverTheScaledBoxFromTheTranslation) {
+TEST(CollisionOutline, ScalesAlignsAndTurnsAsTheMatchingSpriteIsDrawn) {
   CollisionOutline ground(picture(50, 20, {{0, 0, 50, 20}}));
   Origin origin = origin_center;
   float dx = -1, dy = -1;
   ground.get_alignment(origin, dx, dy);
-  EXPECT_EQ(origin, origin_top_left);
-  EXPECT_EQ(dx, 0.0f);
-  EXPECT_EQ(dy, 0.0f);
-
+  EXPECT_TRUE(origin == origin_top_left && dx == 0 && dy == 0);
   ground.set_scale(4.0f, 4.0f);
-  expect_box(ground.get_bounding_box(), -75, -30, 125, 50);  // scaled about the centre
+  EXPECT_BOX(ground, -75, -30, 125, 50);  // about the centre
   ground.set_alignment(origin, 75.0f, 30.0f);
   ground.set_translation(300.0f, 200.0f);
-  expect_box(ground.get_bounding_box(), 300, 200, 500, 280);
+  EXPECT_BOX(ground, 300, 200, 500, 280);
   ground.get_alignment(origin, dx, dy);
-  EXPECT_EQ(dx, 75.0f);
-  EXPECT_EQ(dy, 30.0f);
+  EXPECT_TRUE(dx == 75.0f && dy == 30.0f);
+  ground.set_angle(Angle::from_degrees(90.0f));  // about the centre of the 200x80 box
+  EXPECT_BOX(ground, 360, 140, 440, 340);
 
   CollisionOutline feet(picture(50, 40, {{0, 0, 50, 40}}));
   feet.set_scale(1.8f, 1.8f);
   feet.set_alignment(origin_top_left, 20.0f, 16.0f);
   feet.set_translation(10.0f, 100.0f);
-  expect_box(feet.get_bounding_box(), 10, 100, 100, 172);
-}
+  EXPECT_BOX(feet, 10, 100, 100, 172);
 
-TEST(CollisionOutlineTransform, TurnsClockwiseAboutTheCentreOfTheScaledBox) {
   CollisionOutline bar(picture(40, 4, {{0, 0, 40, 4}}));
   bar.set_translation(100.0f, 100.0f);
-  CollisionOutline above_centre = square_at(2, 119.0f, 84.0f);
+  const CollisionOutline above_centre = square_at(2, 119.0f, 84.0f);
   EXPECT_FALSE(bar.collide(above_centre));
   bar.set_angle(Angle::from_degrees(90.0f));
-  expect_box(bar.get_bounding_box(), 118, 82, 122, 122);
+  EXPECT_BOX(bar, 118, 82, 122, 122);
   EXPECT_TRUE(bar.collide(above_centre));
 
-  // The pivot of a scaled, aligned outline is the centre of the box it covers,
-  // where the matching sprite turns.
-  CollisionOutline ground(picture(10, 5, {{0, 0, 10, 5}}));
-  ground.set_scale(4.0f, 4.0f);
-  ground.set_alignment(origin_top_left, 15.0f, 7.5f);
-  ground.set_angle(Angle::from_degrees(90.0f));
-  expect_box(ground.get_bounding_box(), 10, -10, 30, 30);
-
-  // Positive angles turn clockwise on screen: the right end goes down.
-  CollisionOutline tip(picture(40, 2, {{30, 0, 40, 2}}));
-  tip.set_angle(Angle::from_radians(0.5f));
-  EXPECT_GT(tip.get_bounding_box().top, 1.0f);
+  CollisionOutline right_end(picture(40, 2, {{30, 0, 40, 2}}));
+  right_end.set_angle(Angle::from_radians(0.5f));
+  EXPECT_GT(right_end.get_bounding_box().top, 1.0f);  // clockwise on screen: it goes down
 }
 
-TEST(CollisionOutlineCollide, TouchingCountsAndAGapDoesNot) {
-  CollisionOutline a = square_at(10, 0.0f, 0.0f);
-  CollisionOutline b = square_at(10, 5.0f, 5.0f);
-  EXPECT_TRUE(a.collide(b));
-  EXPECT_TRUE(b.collide(a));
-
-  b.set_translation(10.0f, 0.0f);
-  EXPECT_TRUE(a.collide(b));  // sharing an edge
-  b.set_translation(11.0f, 0.0f);
-  EXPECT_FALSE(a.collide(b));
-  b.set_translation(10.0f, 10.0f);
-  EXPECT_TRUE(a.collide(b));  // sharing a corner
-  b.set_translation(10.0f, 11.0f);
-  EXPECT_FALSE(a.collide(b));
-  b.set_translation(3.0f, -20.0f);
-  EXPECT_FALSE(a.collide(b));
-
-  // A copy shares the outline: moving it moves the original.
+TEST(CollisionOutline, CollidesWhenEdgesTouchOrOneLiesInsideTheOther) {
+  CollisionOutline a = square_at(10, 0, 0), b = square_at(10, 5, 5);
+  EXPECT_TRUE(a.collide(b) && b.collide(a));
+  const std::pair<float, float> touching[] = {{10, 0}, {10, 10}}, apart[] = {{11, 0}, {10, 11}, {3, -20}};
+  for (auto [x, y] : touching) {
+    b.set_translation(x, y);
+    EXPECT_TRUE(a.collide(b)) << x << "," << y;
+  }
+  for (auto [x, y] : apart) {
+    b.set_translation(x, y);
+    EXPECT_FALSE(a.collide(b)) << x << "," << y;
+  }
   CollisionOutline shared = b;
-  shared.set_translation(2.0f, 2.0f);
+  shared.set_translation(2, 2);
   EXPECT_TRUE(a.collide(b));
-}
 
-TEST(CollisionOutlineCollide, OneOutlineWhollyInsideTheOtherCollides) {
-  CollisionOutline big = square_at(100, 0.0f, 0.0f);
-  CollisionOutline small = square_at(4, 40.0f, 40.0f);
+  CollisionOutline big = square_at(100, 0, 0), small = square_at(4, 40, 40);
+  EXPECT_TRUE(big.collide(small) && small.collide(big));
+  small.set_scale(2.0f, 2.0f);
+  small.set_angle(Angle::from_degrees(30.0f));
   EXPECT_TRUE(big.collide(small));
-  EXPECT_TRUE(small.collide(big));
 
-  // A hole stays part of the outline: something in it touches nothing.
-  const PixelBuffer ring = picture(30, 30, {{0, 0, 30, 30}}, {{5, 5, 25, 25}});
-  CollisionOutline with_hole(ring, 128, accuracy_medium, true);
-  CollisionOutline filled(ring, 128, accuracy_medium, false);
-  CollisionOutline in_hole = square_at(4, 12.0f, 12.0f);
-  EXPECT_FALSE(with_hole.collide(in_hole));
-  EXPECT_FALSE(in_hole.collide(with_hole));
+  const PixelBuffer ring = picture(30, 30, {{0, 0, 30, 30}}, {5, 5, 25, 25});
+  CollisionOutline with_hole(ring, 128, accuracy_medium, true), filled(ring, 128, accuracy_medium, false);
+  CollisionOutline in_hole = square_at(4, 12, 12);
+  EXPECT_FALSE(with_hole.collide(in_hole) || in_hole.collide(with_hole));
   EXPECT_TRUE(filled.collide(in_hole));
-  in_hole.set_translation(2.0f, 12.0f);  // within the ring's wall
+  in_hole.set_translation(2, 12);  // in the wall
   EXPECT_TRUE(with_hole.collide(in_hole));
 
-  // The notch of an L is outside it.
   CollisionOutline l_shape(picture(10, 10, {{0, 0, 5, 10}, {0, 5, 10, 10}}));
-  EXPECT_FALSE(l_shape.collide(square_at(2, 7.0f, 1.0f)));
-  EXPECT_TRUE(l_shape.collide(square_at(2, 7.0f, 6.0f)));
+  EXPECT_FALSE(l_shape.collide(square_at(2, 7, 1)));
+  EXPECT_TRUE(l_shape.collide(square_at(2, 7, 6)));
 
-  // A turned and a scaled outline deep inside a big one.
-  CollisionOutline turned = square_at(6, 50.0f, 50.0f);
-  turned.set_scale(2.0f, 2.0f);
-  turned.set_angle(Angle::from_degrees(30.0f));
-  EXPECT_TRUE(big.collide(turned));
+  CollisionOutline none, blank(picture(8, 8, {}));
+  EXPECT_FALSE(none.collide(a) || a.collide(none) || blank.collide(a) || a.collide(blank));
 }
 
-TEST(CollisionOutlineCollide, EmptyOutlinesNeverCollide) {
-  CollisionOutline none;
-  CollisionOutline blank(picture(8, 8, {}));
-  CollisionOutline solid = square_at(8, 0.0f, 0.0f);
-  EXPECT_FALSE(none.collide(solid));
-  EXPECT_FALSE(solid.collide(none));
-  EXPECT_FALSE(blank.collide(solid));
-  EXPECT_FALSE(solid.collide(blank));
-  none.set_translation(1.0f, 1.0f);  // does nothing on an empty handle
-  EXPECT_EQ(none.get_width(), 0u);
-}
-
-TEST(CollisionOutlineFiles, MissingOrCorruptPicturesThrowNamingTheFile) {
+TEST(CollisionOutline, MissingOrCorruptPicturesThrowNamingTheFile) {
   const auto folder = std::filesystem::temp_directory_path() / ("morvane_outline_" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
-  const std::string missing = (folder / "missing_out.png").string();
-  const std::string corrupt = (folder / "corrupt_out.png").string();
+  const std::string missing = (folder / "missing_out.png").string(), corrupt = (folder / "corrupt_out.png").string();
   std::ofstream(corrupt, std::ios::binary) << "\x89PNG\r\n\x1a\n this is not a picture";
-
   for (const std::string& path : {missing, corrupt}) {
     try {
       CollisionOutline o(path, 128, accuracy_high, true);
@@ -214,11 +156,8 @@ TEST(CollisionOutlineFiles, MissingOrCorruptPicturesThrowNamingTheFile) {
       EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
     }
   }
-
   const std::string good = (folder / "good_out.png").string();
   PNGProvider::save(picture(6, 3, {{0, 0, 6, 3}}), good);
-  CollisionOutline loaded(good);
-  EXPECT_EQ(loaded.get_width(), 6u);
-  expect_box(loaded.get_bounding_box(), 0, 0, 6, 3);
+  EXPECT_BOX(CollisionOutline(good), 0, 0, 6, 3);
   std::filesystem::remove_all(folder);
 }

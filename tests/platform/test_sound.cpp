@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/sound.h"
+
+using namespace platform;
+
+namespace {
+
+struct FixtureFolder {
+  std::filesystem::path path = std::filesystem::temp_directory_path() / ("morvane_sound_" + std::to_string(::getpid()));
+  FixtureFolder() { std::filesystem::create_directories(path); }
+  ~FixtureFolder() { std::filesystem::remove_all(path); }
+};
+const FixtureFolder folder;
+
+// 16-bit PCM; the first channel of frame i holds i + 1, so a mixed sample
+// tells which frame of the sound was played.
+std::string write_wav(const std::string& name, int frames, std::uint16_t channels = 2, std::uint32_t rate = 44100) {
+  const std::string path = (folder.path / name).string();
+  std::ofstream out(path, std::ios::binary);
+  auto put = [&](std::uint32_t v, int bytes) { out.write(reinterpret_cast<const char*>(&v), bytes); };
+  const std::uint32_t data_bytes = frames * channels * 2u;
+  out << "RIFF", put(36 + data_bytes, 4), out << "WAVEfmt ", put(16, 4), put(1, 2), put(channels, 2);
+  put(rate, 4), put(rate * channels * 2, 4), put(channels * 2, 2), put(16, 2), out << "data", put(data_bytes, 4);
+  for (int i = 0; i < frames; ++i)
+    for (int c = 0; c < channels; ++c) put(c == 0 ? i + 1 : 100, 2);
+  return path;
+}
+
+// The first channel of each of the next `frames` mixed frames.
+std::vector<int> mix(int frames) {
+  std::vector<std::int16_t> out(frames * 2u);
+  SoundOutput::mix(out.data(), frames);
+  std::vector<int> first;
+  for (int i = 0; i < frames; ++i) first.push_back(out[i * 2u]);
+  return first;
+}
+
+void expect_failure(const std::string& path, const std::string& reason, const std::string& format = "") {
+  try {
+    SoundBuffer buffer(path, false, format);
+    ADD_FAILURE() << "no exception for " << path;
+  } catch (const Exception& e) {
+    EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
+  }
+}
+
+class SoundSessions : public ::testing::Test {
+ protected:
+  void SetUp() override { SoundOutput::set_manual_mixing(true); }
+  void TearDown() override { SoundOutput::set_manual_mixing(false); }
+  SoundOutput output{44100, 256};
+  SoundBuffer sound{write_wav("thousand.wav", 1000)};
+};
+
+}  // namespace
+
+TEST_F(SoundSessions, EachPlayStartsAnIndependentSessionThatEndsAndFreesItsSlot) {
+  EXPECT_EQ(sound.get_length(), 1000);
+  SoundBuffer_Session first = sound.play();
+  mix(100);
+  SoundBuffer_Session second = sound.play();
+  EXPECT_EQ(mix(1)[0], 101 + 1);  // both sessions mixed
+  first.stop();
+  EXPECT_EQ(mix(1)[0], 2);
+  EXPECT_EQ(first.get_position(), 101);
+  EXPECT_FALSE(first.is_playing());
+
+  const std::vector<int> rest = mix(1500);
+  EXPECT_EQ(rest[997], 1000);
+  EXPECT_EQ(rest[998], 0);
+  EXPECT_FALSE(second.is_playing());
+  EXPECT_EQ(second.get_position(), 1000);
+  second.play();  // a finished sound plays again from its start
+  EXPECT_EQ(mix(1)[0], 1);
+}
+
+TEST_F(SoundSessions, LoopingStopResumeAndRestart) {
+  SoundBuffer_Session music = sound.play();
+  mix(400);
+  music.set_looping(true);  // while playing, as the game does
+  std::vector<int> mixed = mix(2000);
+  EXPECT_TRUE(mixed[599] == 1000 && mixed[600] == 1 && mixed[1599] == 1000);  // no gap at the seam
+  EXPECT_TRUE(music.is_playing() && music.is_looping());
+
+  music.stop();
+  EXPECT_EQ(mix(50)[0], 0);
+  EXPECT_EQ(music.get_position(), 400);
+  music.play();
+  music.play();  // already playing: no second copy
+  EXPECT_EQ(mix(1)[0], 401);
+  music.stop();
+  music.set_position(0);
+  music.play();
+  EXPECT_EQ(mix(1)[0], 1);
+  music.set_looping(false);
+  mix(1000);
+  EXPECT_FALSE(music.is_playing());
+
+  SoundBuffer_Session none;
+  none.set_looping(true), none.play(), none.set_position(10), none.stop();
+  EXPECT_TRUE(none.get_position() == 0 && !none.is_playing() && !none.is_looping());
+  EXPECT_TRUE(SoundBuffer().play().is_null());
+}
+
+TEST_F(SoundSessions, LoadsWaveAndOggConvertedToTheOutputFormat) {
+  SoundBuffer mono(write_wav("mono22k.wav", 500, 1, 22050));
+  EXPECT_NEAR(mono.get_length(), 1000, 4);
+  if (std::system("command -v oggenc >/dev/null 2>&1") != 0) GTEST_SKIP() << "oggenc is not installed";
+  const std::string ogg = (folder.path / "tone.ogg").string();
+  ASSERT_EQ(std::system(("oggenc -Q -o '" + ogg + "' '" + write_wav("for_ogg.wav", 4410) + "'").c_str()), 0);
+  EXPECT_NEAR(SoundBuffer(ogg).get_length(), 4410, 64);
+}
+
+TEST_F(SoundSessions, BadFilesThrowNamingTheFileAndTheReason) {
+  expect_failure((folder.path / "absent.wav").string(), "missing");
+  const std::string corrupt = (folder.path / "corrupt.wav").string();
+  std::ofstream(corrupt, std::ios::binary) << "RIFF\x10\0\0\0WAVEfmt garbage";
+  expect_failure(corrupt, "");
+  const std::string wave_as_ogg = (folder.path / "wave.ogg").string();
+  std::filesystem::copy_file(write_wav("plain.wav", 10), wave_as_ogg, std::filesystem::copy_options::overwrite_existing);
+  expect_failure(wave_as_ogg, "not an Ogg Vorbis file");
+  EXPECT_EQ(SoundBuffer(wave_as_ogg, false, "wav").get_length(), 10);  // an explicit format wins
+  expect_failure(write_wav("song.mp3", 10), "unknown sound format");
+}
+
+TEST(SoundOutput, MixesOnTheDevicesThreadAndFallsBackToSilenceWithoutADevice) {
+  {
+    SoundOutput output(44100, 256);
+    SoundBuffer_Session s = SoundBuffer(write_wav("device.wav", 2000)).play(true);
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (s.get_position() == 0 && std::chrono::steady_clock::now() < give_up)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_GT(s.get_position(), 0);
+  }
+  const char* before = std::getenv("SDL_AUDIODRIVER");
+  const std::string saved = before ? before : "";
+  setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
+  {
+    SoundOutput output(44100, 256);
+    EXPECT_TRUE(output.is_silent());
+    EXPECT_EQ(SoundBuffer(write_wav("silent.wav", 100)).get_length(), 100);
+  }
+  before ? setenv("SDL_AUDIODRIVER", saved.c_str(), 1) : unsetenv("SDL_AUDIODRIVER");
+
+  expect_failure(write_wav("orphan.wav", 10), "no sound output is open");
+  EXPECT_THROW(SoundOutput(0, 256), Exception);
+  EXPECT_THROW(SoundOutput(44100, -1), Exception);
+}
