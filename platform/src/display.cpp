@@ -70,6 +70,8 @@ DisplayWindow::DisplayWindow(const DisplayWindowDescription& description) {
     if (gc->fallback_surface) gc->renderer = SDL_CreateSoftwareRenderer(gc->fallback_surface);
   }
   if (!gc->renderer) throw Exception(std::string("Could not open the window: ") + SDL_GetError());
+  SDL_RendererInfo info;
+  gc->software = SDL_GetRendererInfo(gc->renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
   gc->target = SDL_CreateTexture(gc->renderer, texture_format, SDL_TEXTUREACCESS_TARGET, description.width,
                                  description.height);
   if (!gc->target || SDL_SetRenderTarget(gc->renderer, gc->target) != 0)
@@ -103,9 +105,8 @@ int GraphicContext::get_height() const { return impl_ ? impl_->height : 0; }
 
 void GraphicContext::clear(const Colorf& colour) {
   if (!impl_) return;
-  auto byte = [](float v) { return static_cast<Uint8>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
   SDL_SetRenderDrawBlendMode(impl_->renderer, SDL_BLENDMODE_NONE);
-  SDL_SetRenderDrawColor(impl_->renderer, byte(colour.r), byte(colour.g), byte(colour.b), byte(colour.a));
+  SDL_SetRenderDrawColor(impl_->renderer, to_byte(colour.r), to_byte(colour.g), to_byte(colour.b), to_byte(colour.a));
   SDL_RenderClear(impl_->renderer);
 }
 
@@ -128,13 +129,12 @@ PixelBuffer GraphicContext::get_pixeldata(const Rect& rect) const {
 
 namespace {
 SDL_Color to_sdl(const Colorf& c) {
-  auto byte = [](float v) { return static_cast<Uint8>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
-  return SDL_Color{byte(c.r), byte(c.g), byte(c.b), byte(c.a)};
+  return SDL_Color{to_byte(c.r), to_byte(c.g), to_byte(c.b), to_byte(c.a)};
 }
 }  // namespace
 
 void Draw::gradient_fill(GraphicContext& gc, const Rectf& rect, const Gradient& gradient) {
-  if (gc.is_null()) return;
+  if (gc.is_null() || !drawable_position(rect.left, rect.top) || !drawable_position(rect.right, rect.bottom)) return;
   SDL_Renderer* renderer = gc.impl()->renderer;
   const SDL_Vertex corners[4] = {
       {{rect.left, rect.top}, to_sdl(gradient.top_left), {0, 0}},
@@ -147,7 +147,7 @@ void Draw::gradient_fill(GraphicContext& gc, const Rectf& rect, const Gradient& 
 }
 
 void Draw::fill(GraphicContext& gc, const Rectf& rect, const Colorf& colour) {
-  if (gc.is_null()) return;
+  if (gc.is_null() || !drawable_position(rect.left, rect.top) || !drawable_position(rect.right, rect.bottom)) return;
   SDL_Renderer* renderer = gc.impl()->renderer;
   const SDL_Color c = to_sdl(colour);
   SDL_SetRenderDrawBlendMode(renderer, c.a == 255 ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);

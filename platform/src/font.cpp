@@ -159,8 +159,8 @@ void Font::draw_text(GraphicContext& gc, int x, int y, const std::string& text, 
 }
 
 void Font::draw_text(GraphicContext& gc, float x, float y, const std::string& text, const Colorf& colour) {
-  if (!impl_ || gc.is_null()) return;
-  auto byte = [](float v) { return static_cast<Uint8>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
+  if (!impl_ || gc.is_null() || !drawable_position(x, y)) return;
+  auto byte = to_byte;
   SDL_Renderer* renderer = gc.impl()->renderer;
   float top = std::round(y) - static_cast<float>(impl_->ascent);
   std::size_t start = 0;

@@ -20,31 +20,72 @@ bool fully_opaque(const PixelBuffer& pixels) {
 
 Frame::Frame(PixelBuffer pixels) : pixels_(std::move(pixels)), opaque_(fully_opaque(pixels_)) {}
 
-Frame::~Frame() {
-  if (texture_ && !owner_.expired()) SDL_DestroyTexture(texture_);
+Frame::~Frame() { release_textures(); }
+
+void Frame::release_textures() {
+  if (!owner_.expired()) {
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (faded_) SDL_DestroyTexture(faded_);
+  }
+  texture_ = nullptr;
+  faded_ = nullptr;
+  owner_.reset();
+  owner_renderer_ = nullptr;
 }
 
-SDL_Texture* Frame::texture_for(const std::shared_ptr<GraphicContext::Impl>& gc) {
-  if (texture_) {
-    auto owner = owner_.lock();
-    if (owner == gc && owner->renderer == owner_renderer_) return texture_;
-    if (owner) SDL_DestroyTexture(texture_);
-    texture_ = nullptr;
-  }
-  if (!gc || !gc->renderer || pixels_.get_width() == 0 || pixels_.get_height() == 0) return nullptr;
-  SDL_Texture* texture =
-      SDL_CreateTexture(gc->renderer, texture_format, SDL_TEXTUREACCESS_STATIC, width(), height());
+SDL_Texture* Frame::make_texture(SDL_Renderer* renderer, Uint32 format) const {
+  SDL_Texture* texture = SDL_CreateTexture(renderer, format, SDL_TEXTUREACCESS_STATIC, width(), height());
   if (!texture) return nullptr;
   std::vector<std::uint8_t> converted(static_cast<std::size_t>(width()) * height() * 4);
-  SDL_ConvertPixels(width(), height(), SDL_PIXELFORMAT_RGBA32, pixels_.get_data(), width() * 4, texture_format,
+  SDL_ConvertPixels(width(), height(), SDL_PIXELFORMAT_RGBA32, pixels_.get_data(), width() * 4, format,
                     converted.data(), width() * 4);
   SDL_UpdateTexture(texture, nullptr, converted.data(), width() * 4);
-  // Opaque pictures are copied without blending, which is much cheaper in
-  // software rendering; Sprite::draw switches blending on for alpha < 1.
-  SDL_SetTextureBlendMode(texture, opaque_ ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
-  texture_ = texture;
-  owner_ = gc;
-  owner_renderer_ = gc->renderer;
+  return texture;
+}
+
+bool Frame::fill_faded(Uint8 alpha) {
+  void* pixels = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(faded_, nullptr, &pixels, &pitch) != 0) return false;
+  // The layer's alpha changes a little every frame: one pass straight into
+  // the texture, in its ARGB8888 layout.
+  const std::uint8_t* from = pixels_.get_data();
+  for (int y = 0; y < height(); ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pixels) + static_cast<std::size_t>(y) * pitch);
+    for (int x = 0; x < width(); ++x, from += 4) {
+      const std::uint32_t a = (static_cast<std::uint32_t>(from[3]) * alpha + 127) / 255;
+      row[x] = a << 24 | static_cast<std::uint32_t>(from[0]) << 16 | static_cast<std::uint32_t>(from[1]) << 8 | from[2];
+    }
+  }
+  SDL_UnlockTexture(faded_);
+  return true;
+}
+
+SDL_Texture* Frame::texture_for(const std::shared_ptr<GraphicContext::Impl>& gc, Uint8 alpha) {
+  if (!gc || !gc->renderer || width() == 0 || height() == 0) return nullptr;
+  if (owner_.lock() != gc || owner_renderer_ != gc->renderer) release_textures();
+  if (!texture_) {
+    // Opaque pictures get a format without alpha: software rendering then
+    // copies them, or blends them at a uniform alpha, on a fast path.
+    texture_ = make_texture(gc->renderer, opaque_ ? opaque_texture_format : texture_format);
+    if (!texture_) return nullptr;
+    owner_ = gc;
+    owner_renderer_ = gc->renderer;
+  }
+  if (alpha < 255 && !opaque_ && gc->software) {
+    if (!faded_) {
+      faded_ = SDL_CreateTexture(gc->renderer, texture_format, SDL_TEXTUREACCESS_STREAMING, width(), height());
+      faded_alpha_ = 255;  // contents not yet made
+    }
+    if (faded_ && faded_alpha_ != alpha && fill_faded(alpha)) faded_alpha_ = alpha;
+    if (faded_ && faded_alpha_ == alpha) {
+      SDL_SetTextureBlendMode(faded_, SDL_BLENDMODE_BLEND);
+      SDL_SetTextureAlphaMod(faded_, 255);
+      return faded_;
+    }
+  }
+  SDL_SetTextureBlendMode(texture_, opaque_ && alpha == 255 ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
+  SDL_SetTextureAlphaMod(texture_, alpha);
   return texture_;
 }
 

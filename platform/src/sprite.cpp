@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <numeric>
@@ -143,23 +144,18 @@ Sprite::Sprite(GraphicContext&, const std::string& resource_id, ResourceManager*
 }
 
 void Sprite::draw(GraphicContext& gc, float x, float y) {
-  if (!impl_ || gc.is_null()) return;
+  if (!impl_ || gc.is_null() || !drawable_position(x, y)) return;
   const std::shared_ptr<Frame>& frame = (*impl_->frames)[static_cast<std::size_t>(impl_->current)];
-  SDL_Texture* texture = frame->texture_for(gc.impl());
+  const Uint8 alpha = to_byte(impl_->alpha);
+  if (alpha == 0) return;
+  SDL_Texture* texture = frame->texture_for(gc.impl(), alpha);
   if (!texture) return;
   SDL_Renderer* renderer = gc.impl()->renderer;
-  const Uint8 alpha = static_cast<Uint8>(std::clamp(impl_->alpha, 0.0f, 1.0f) * 255.0f + 0.5f);
-  if (alpha == 0) return;
-  SDL_BlendMode blend = SDL_BLENDMODE_NONE;
-  SDL_GetTextureBlendMode(texture, &blend);
-  if (alpha < 255 && blend == SDL_BLENDMODE_NONE) SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
-  SDL_SetTextureAlphaMod(texture, alpha);
   const SDL_FRect where{x, y, static_cast<float>(frame->width()), static_cast<float>(frame->height())};
   if (impl_->angle_degrees == 0.0f)
     SDL_RenderCopyF(renderer, texture, nullptr, &where);
   else  // SDL turns clockwise about the centre of the destination
     SDL_RenderCopyExF(renderer, texture, nullptr, &where, impl_->angle_degrees, nullptr, SDL_FLIP_NONE);
-  if (alpha < 255 && blend == SDL_BLENDMODE_NONE) SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
 }
 
 void Sprite::draw(GraphicContext& gc, int x, int y) { draw(gc, static_cast<float>(x), static_cast<float>(y)); }
@@ -208,7 +204,8 @@ void Sprite::set_play_loop(bool loop) {
 }
 
 void Sprite::set_angle(const Angle& angle) {
-  if (impl_) impl_->angle_degrees = angle.to_degrees();
+  // A broken angle (NaN, infinite) draws unturned rather than confusing SDL.
+  if (impl_) impl_->angle_degrees = std::isfinite(angle.to_degrees()) ? std::fmod(angle.to_degrees(), 360.0f) : 0.0f;
 }
 Angle Sprite::get_angle() const { return impl_ ? Angle::from_degrees(impl_->angle_degrees) : Angle(); }
 
