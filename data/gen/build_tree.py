@@ -12,6 +12,7 @@ import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.dont_write_bytecode = True  # keep the source folder clean
 sys.path.insert(0, HERE)
 
 import items  # noqa: E402

@@ -122,7 +122,7 @@ def backdrop_body(palette_name):
 
 def backdrop_svg(palette_name):
     body, defs = backdrop_body(palette_name)
-    return svg.doc(W, H, body, defs)
+    return svg.doc(W, H, body, defs, opaque=True)
 
 
 def black_layer_svg():
@@ -130,4 +130,5 @@ def black_layer_svg():
     full darkness its outline can just be made out."""
     defs = svg.radial_gradient("night", [(0, "#0a0716", 0.8), (0.45, "#0a0716", 0.93),
                                          (1, "#05030c", 1)], 0.18, 0.62, 0.75)
-    return svg.doc(W, H, f'<rect width="{W}" height="{H}" fill="url(#night)"/>', defs)
+    return svg.doc(W, H, f'<rect width="{W}" height="{H}" fill="url(#night)"/>', defs,
+                   opaque=True)

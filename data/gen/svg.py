@@ -4,8 +4,14 @@ import os
 import subprocess
 
 
-def doc(width, height, body, defs="", view=None):
+def doc(width, height, body, defs="", view=None, opaque=False):
+    """An SVG document. An `opaque` picture gets one corner pixel at alpha 254
+    so that the renderer still writes an RGBA PNG, as every picture must be."""
     box = view or f"0 0 {width} {height}"
+    if opaque:
+        defs += (f'<mask id="keep_alpha"><rect width="{width}" height="{height}" fill="#fff"/>'
+                 f'<rect width="1" height="1" fill="#000" fill-opacity="0.004"/></mask>')
+        body = f'<g mask="url(#keep_alpha)">{body}</g>'
     return (f'<svg xmlns="http://www.w3.org/2000/svg" '
             f'xmlns:xlink="http://www.w3.org/1999/xlink" width="{width}" height="{height}" '
             f'viewBox="{box}"><defs>{defs}</defs>{body}</svg>')

@@ -39,7 +39,7 @@ def menu_background_svg():
                  'fill="#7a4f66" stroke="#3e2541" stroke-width="2"/>'
                  '<path d="M6,394 Q95,378 186,394 L182,402 Q95,390 10,402 Z" fill="#8fd88c"/>')
     parts.append(f'<g transform="translate(8,212) scale(1.75)">{unicorn.body("run", 0.15)}</g>')
-    return svg.doc(W, H, "".join(parts), defs)
+    return svg.doc(W, H, "".join(parts), defs, opaque=True)
 
 
 def selector_frame_svg(index, count=21):
@@ -126,4 +126,4 @@ def closing_card_svg():
              f'fill="#e8f4ff">Morvane, made with love by the Morvane team</text>',
              '<ellipse cx="320" cy="330" rx="120" ry="60" fill="url(#island_glow)"/>',
              f'<g transform="translate(226,236) scale(1.75)">{unicorn.body("jump1", 0.3)}</g>']
-    return svg.doc(W, H, "".join(parts), defs)
+    return svg.doc(W, H, "".join(parts), defs, opaque=True)
