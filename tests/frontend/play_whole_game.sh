@@ -95,14 +95,12 @@ geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = "640x480" ] || fail "window size is $geometry, not 640x480"
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 
-shot_number=0
-# screenshot NAME [X Y ...]: saves the window; prints "r g b" of each point.
+# screenshot NAME [X Y ...]: saves the window as NAME.png; prints "r g b" of
+# each point.
 screenshot() {
   local name=$1
   shift
-  shot_number=$((shot_number + 1))
-  python3 "$here/x_screenshot.py" "$DISPLAY" "$window" "$shots/$(printf %02d $shot_number)_$name.png" "$@" ||
-    fail "screenshot $name"
+  python3 "$here/x_screenshot.py" "$DISPLAY" "$window" "$shots/$name.png" "$@" || fail "screenshot $name"
 }
 # A key held long enough for a screen's frame to see it.
 tap() {
@@ -122,22 +120,23 @@ near() {  # near "r g b" R G B: within a few steps of a colour
 
 sleep 1
 # No profile yet: the game opens on the creation screen (menu gradient).
-top=$(screenshot create_profile 5 1)
+top=$(screenshot 1_create_profile 5 1)
 near "$top" 23 95 39 || fail "creation screen top is '$top', not the menu gradient"
 tap t e s t e r
 tap Return
 sleep 0.5
 alive
-screenshot main_menu >/dev/null
+screenshot 2_main_menu >/dev/null
 
 tap z  # Play level
 sleep 0.5
-screenshot level_list >/dev/null
+screenshot 3_level_list >/dev/null
 for _ in $(seq 2 "$(level_index "$endless")"); do tap Down; done
 tap z
-sleep 3
+# The opening needs a jump after about a second and a half; leave before it.
+sleep 0.7
 alive
-screenshot endless_level >/dev/null
+screenshot 4_endless_level >/dev/null
 # ESC while alive: a won attempt; with ESC still down the result and the
 # high-score screens pass at once and the main menu follows.
 xdotool keydown Escape
@@ -145,32 +144,33 @@ sleep 0.3
 xdotool keyup Escape
 sleep 0.5
 alive
-screenshot back_at_main_menu >/dev/null
+screenshot 5_back_at_main_menu >/dev/null
 
 tap z
 sleep 0.5
 for _ in $(seq 2 "$(level_index zz_short_fall)"); do tap Down; done
 tap z
-# The runner leaves its only ground and falls: the one life is lost.
+# The runner leaves its only ground and falls: the one life is lost. (The
+# first second fades in from the list, whose top has the same colour.)
+sleep 1.5
 lost=""
 for _ in $(seq 60); do
   sleep 0.5
   alive
   top=$(screenshot probe 5 1)
-  rm -f "$shots/$(printf %02d $shot_number)_probe.png"
-  shot_number=$((shot_number - 1))
   if near "$top" 23 95 39; then lost=yes; break; fi
 done
+rm -f "$shots/probe.png"
 [ -n "$lost" ] || fail "the short level did not end"
 sleep 0.3
-screenshot result_you_lose >/dev/null
+screenshot 6_result_you_lose >/dev/null
 tap z
 sleep 0.5
-top=$(screenshot high_scores 5 1)
+top=$(screenshot 7_high_scores 5 1)
 near "$top" 23 95 39 || fail "high-score screen top is '$top'"
 tap z
 sleep 0.5
-screenshot main_menu_again >/dev/null
+screenshot 8_main_menu_again >/dev/null
 
 tap Down Down Down z  # Exit
 for _ in $(seq 50); do
