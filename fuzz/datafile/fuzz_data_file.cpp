@@ -12,18 +12,22 @@
 
 namespace {
 
-std::string scratch_file() {
-  std::string pattern = "/tmp/morvane-fuzz-XXXXXX";
-  const int handle = mkstemp(pattern.data());
-  if (handle < 0) std::abort();
-  close(handle);
-  return pattern;
-}
+// The file each input is written to; removed when the fuzzer exits.
+struct ScratchFile {
+  ScratchFile() {
+    const int handle = mkstemp(path.data());
+    if (handle < 0) std::abort();
+    close(handle);
+  }
+  ~ScratchFile() { unlink(path.c_str()); }
+  std::string path = "/tmp/morvane-fuzz-XXXXXX";
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string path = scratch_file();
+  static const ScratchFile scratch;
+  const std::string& path = scratch.path;
   if (size == 0) return 0;
   {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
