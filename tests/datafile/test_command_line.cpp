@@ -17,7 +17,7 @@ const std::string close_prompt = "(press any key to close this console window)\n
 // Runs the program with no terminal attached in a folder holding levels/.
 Outcome run(const TempFolder& folder, const std::string& arguments) {
   const std::string dir = folder.path.string();
-  const int status = std::system(("cd '" + dir + "' && '" MORVANE_PROGRAM "' " + arguments +
+  const int status = std::system(("cd '" + dir + "' && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" MORVANE_PROGRAM "' " + arguments +
                                   " >out.txt 2>err.txt </dev/null").c_str());
   std::ostringstream out, err;
   out << std::ifstream(dir + "/out.txt").rdbuf();
@@ -62,4 +62,12 @@ TEST(CommandLine, EveryOtherArgumentFormShowsTheUsage) {
     EXPECT_EQ(outcome.exit_code, 0) << arguments;
     EXPECT_EQ(outcome.out, usage) << arguments;
   }
+}
+
+TEST(CommandLine, GameStoppedByAnErrorShowsItAndExitsWithOne) {
+  TempFolder folder;  // no config/main.cfg
+  const Outcome outcome = run(folder, "");
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_EQ(outcome.err, "Error: config/main.cfg could not be opened!\n");
+  EXPECT_EQ(outcome.out, close_prompt);
 }
