@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -54,8 +55,15 @@ TEST(Console, ClosePromptWaitsForOneRawKeyOnlyOnATerminal) {
   ASSERT_GE(terminal, 0);
   ASSERT_EQ(write(master, "k", 1), 1);  // no line end: only a raw-mode read returns
   close_console_on(terminal, terminal);
-  char shown[512] = {};
-  const std::string text(shown, static_cast<std::size_t>(std::max<ssize_t>(0, read(master, shown, 511))));
+  // The terminal hands output on asynchronously: collect it until the prompt shows.
+  std::string text;
+  pollfd ready{master, POLLIN, 0};
+  while (text.find("window)") == std::string::npos && poll(&ready, 1, 5000) > 0) {
+    char chunk[256];
+    const ssize_t got = read(master, chunk, sizeof chunk);
+    if (got <= 0) break;
+    text.append(chunk, static_cast<std::size_t>(got));
+  }
   EXPECT_NE(text.find("\033]0;Console\007"), std::string::npos);
   EXPECT_NE(text.find("(press any key to close this console window)"), std::string::npos);
 
