@@ -56,7 +56,7 @@ PIECES = [
           trees=[(480, 130)], seed=3, vines=0.6),
     Piece("ground4green", 640, 440, [Blob(200, 640, 330, 48, 15)], trees=[(590, 110)], seed=4),
     Piece("ground5green", 480, 500, [Blob(0, 480, 220, 60, 16)], trees=[(250, 110)], seed=5),
-    Piece("ground6green", 640, 472, [Blob(0, 640, 200, 72, 17)], trees=[(90, 140)], seed=6),
+    Piece("ground6green", 640, 472, [Blob(80, 560, 200, 72, 17)], trees=[(170, 140)], seed=6),
     Piece("ground7green", 760, 420, [Blob(0, 760, 265, 70, 18)], trees=[(70, 170), (300, 120)],
           seed=7),
     Piece("ledge", 240, 240, [Blob(0, 240, 100, 40, 19)], seed=8, mushrooms=1),
