@@ -103,6 +103,7 @@ def picture_jobs(out):
 SOUNDS = {
     "sounds/menu_theme.ogg": music.menu_theme,
     "sounds/game_theme.ogg": music.game_theme,
+    "sounds/night_theme.ogg": music.night_theme,
     "sounds/jump.wav": music.jump_sound,
     "sounds/dash.wav": music.dash_sound,
 }
@@ -143,7 +144,7 @@ def main():
         os.makedirs(os.path.join(out, folder), exist_ok=True)
     copy_text_tree(out)
 
-    with concurrent.futures.ProcessPoolExecutor(max_workers=2) as sound_pool, \
+    with concurrent.futures.ProcessPoolExecutor(max_workers=min(3, args.jobs)) as sound_pool, \
             concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as picture_pool:
         sound_futures = [sound_pool.submit(make_sound, out, name) for name in SOUNDS]
         picture_futures = [picture_pool.submit(svg.render, text, path)

@@ -137,3 +137,50 @@ def dash_sound():
         res[-1 - i] *= i / fade
     top = max(abs(v) for v in res)
     return [v * 0.8 / top for v in res]
+
+
+def night_theme():
+    """"Moonlit Glade": A minor, 96 beats a minute, twelve bars (30 s) of a
+    hushed pad, plucked bass, a soft shaker and a celesta tune."""
+    beat = 60 / 96
+    bar_len = 4 * beat
+    Am, F, C, G, Dm, E = ((45, [57, 60, 64]), (41, [57, 60, 65]), (48, [55, 60, 64]),
+                          (43, [55, 59, 62]), (38, [57, 62, 65]), (40, [56, 59, 64]))
+    chords = [Am, F, C, G, Am, F, Dm, E, F, G, Am, E]
+    melody = [
+        [(0, 76, 1.5), (1.5, 74, 0.5), (2, 72, 1), (3, 71, 1)],
+        [(0, 72, 3), (3, 69, 1)],
+        [(0, 67, 1), (1, 72, 1), (2, 76, 2)],
+        [(0, 74, 2), (2, 71, 1), (3, 67, 1)],
+        [(0, 69, 1), (1, 72, 1), (2, 76, 1), (3, 81, 1)],
+        [(0, 79, 2), (2, 77, 1), (3, 76, 1)],
+        [(0, 74, 1.5), (1.5, 76, 0.5), (2, 77, 1), (3, 74, 1)],
+        [(0, 76, 3), (3, 68, 1)],
+        [(0, 69, 1), (1, 72, 1), (2, 77, 2)],
+        [(0, 74, 1), (1, 79, 1), (2, 78, 1), (3, 79, 1)],
+        [(0, 81, 2), (2, 76, 1), (3, 72, 1)],
+        [(0, 71, 2), (2, 68, 1), (3, 71, 1)],
+    ]
+    mix = Mix(bar_len * len(chords))
+    shaker = [noise_burst(0.08, 300 + k, 45.0, 0.85) for k in range(4)]
+    for i, (root, triad) in enumerate(chords):
+        t0 = i * bar_len
+        for note in triad:
+            for detune in (1.0, 1.006):
+                mix.add(t0, tone(midi_freq(note) * detune, bar_len, synth.MELLOW, attack=0.7,
+                                 decay=0.6, sustain=0.85, release=1.2), 0.055)
+        for b, note in ((0, root), (1.5, root + 7), (2, root + 12), (3, root + 7)):
+            mix.add(t0 + b * beat, tone(midi_freq(note), beat * 0.6, synth.MELLOW, attack=0.004,
+                                        decay=0.25, sustain=0.3, release=0.3), 0.28)
+        for k in range(8):
+            mix.add(t0 + k * beat / 2, shaker[k % 4], 0.05 if k % 2 else 0.035)
+        for k, note in enumerate([triad[0] + 24, triad[2] + 12, triad[1] + 12, triad[2] + 12]):
+            mix.add(t0 + k * beat, bell(midi_freq(note), 0.7, 0.5), 0.05)
+    for index, bar in enumerate(melody):
+        for start, note, length in bar:
+            mix.add(index * bar_len + start * beat, bell(midi_freq(note), length * beat + 0.8, 1.2), 0.2)
+            mix.add(index * bar_len + start * beat,
+                    tone(midi_freq(note + 12), length * beat * 0.9, synth.SINE, 0.02, 0.3, 0.25, 0.4),
+                    0.05)
+    mix.echo(beat * 0.75, 0.42, 0.4)
+    return mix.normalised(0.8)
