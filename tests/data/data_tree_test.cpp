@@ -158,11 +158,13 @@ TEST_F(DataTree, GroundPiecesAndItemsOfEveryLevelHaveSpritesAndOutlines) {
     const Png out = png_header("images/" + name + "_out.png");
     EXPECT_TRUE(s.width % 4 == 0 && s.height % 4 == 0) << name;
     EXPECT_TRUE(out.width == s.width / 4 && out.height == s.height / 4) << name;
+    EXPECT_GE(lowest_solid_row(platform::PNGProvider::load("images/" + name + "_out.png")), 0) << name;
   }
   for (const auto& name : items) {
     const Sprite s = sprite("images/" + name + ".xml", name);
     const Png out = png_header("images/" + name + "_out.png");
     EXPECT_TRUE(out.width == s.width && out.height == s.height) << name;
+    EXPECT_GE(lowest_solid_row(platform::PNGProvider::load("images/" + name + "_out.png")), 0) << name;
   }
   // The endless opening puts ground1green at row 200 under the unicorn, whose
   // hooves start at row 382: its earth must lie below them and on screen.
