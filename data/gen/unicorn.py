@@ -30,19 +30,24 @@ def _defs():
 
 
 def _leg(hip, upper_deg, knee_deg, colour, width):
+    """A leg in two segments, the thigh broader than the cannon, ending in a hoof."""
     a1 = math.radians(upper_deg)
     a2 = math.radians(upper_deg + knee_deg)
     knee = (hip[0] + UPPER_LEG * math.sin(a1), hip[1] + UPPER_LEG * math.cos(a1))
     hoof = (knee[0] + LOWER_LEG * math.sin(a2), knee[1] + LOWER_LEG * math.cos(a2))
-    line = svg.pts([hip, knee, hoof])
     hoof_end = (hoof[0] + 2.5 * math.sin(a2), hoof[1] + 2.5 * math.cos(a2))
-    return (f'<polyline points="{line}" fill="none" stroke="{INK}" stroke-width="{width + 3}" '
-            f'stroke-linecap="round" stroke-linejoin="round"/>'
-            f'<polyline points="{line}" fill="none" stroke="{colour}" stroke-width="{width}" '
-            f'stroke-linecap="round" stroke-linejoin="round"/>'
-            f'<line x1="{svg.num(hoof[0])}" y1="{svg.num(hoof[1])}" x2="{svg.num(hoof_end[0])}" '
-            f'y2="{svg.num(hoof_end[1])}" stroke="{HOOF}" stroke-width="{width + 1.5}" '
-            f'stroke-linecap="round"/>')
+    thigh, shin = svg.pts([hip, knee]), svg.pts([knee, hoof])
+    out = []
+    for line, w in ((thigh, width + 2.5), (shin, width)):
+        out.append(f'<polyline points="{line}" fill="none" stroke="{INK}" stroke-width="{w + 3}" '
+                   f'stroke-linecap="round"/>')
+    for line, w in ((thigh, width + 2.5), (shin, width)):
+        out.append(f'<polyline points="{line}" fill="none" stroke="{colour}" stroke-width="{w}" '
+                   f'stroke-linecap="round"/>')
+    out.append(f'<line x1="{svg.num(hoof[0])}" y1="{svg.num(hoof[1])}" x2="{svg.num(hoof_end[0])}" '
+               f'y2="{svg.num(hoof_end[1])}" stroke="{HOOF}" stroke-width="{width + 1.5}" '
+               f'stroke-linecap="round"/>')
+    return "".join(out)
 
 
 def _strands(root_points, flow, wave, length, phase, width=4.2):
@@ -119,6 +124,8 @@ def body(kind="run", phase=0.0):
     # near legs over the body
     parts.append(_leg((HIP_BACK[0] + 5, HIP_BACK[1] + 1), *legs[1], COAT, 6.5))
     parts.append(_leg((HIP_FRONT[0] + 4, HIP_FRONT[1] + 1), *legs[3], COAT, 6.5))
+    parts.append(f'<path d="M24,52 Q38,45 45,63 M60,50 Q70,52 72,64" fill="none" stroke="{INK}" '
+                 f'stroke-width="1" opacity="0.35" stroke-linecap="round"/>')
     # mane down the neck
     parts.append(_strands([(79, 15), (63, 44)], (-0.85 * wind, 0.55 / wind), 3.5 * wind, 17,
                           phase, 4.6))
