@@ -41,25 +41,31 @@ class Blob:
 
 
 class Piece:
-    def __init__(self, name, width, height, blobs, trees=(), seed=1, vines=1.0, mushrooms=2):
+    def __init__(self, name, width, height, blobs, trees=(), seed=1, vines=1.0, mushrooms=2,
+                 features=()):
         self.name, self.width, self.height = name, width, height
         self.blobs, self.trees, self.seed = blobs, trees, seed
-        self.vines, self.mushrooms = vines, mushrooms
+        self.vines, self.mushrooms, self.features = vines, mushrooms, features
 
 
 # Rows are offsets inside the picture; DESIGN.md explains the choice of each.
 PIECES = [
-    Piece("ground1green", 720, 360, [Blob(0, 720, 200, 72, 11)], trees=[(560, 150)], seed=1),
+    Piece("ground1green", 720, 360, [Blob(0, 720, 200, 72, 11)], trees=[(560, 150)], seed=1,
+          features=[("rock", 250), ("fern", 380)]),
     Piece("ground2green", 700, 360, [Blob(0, 700, 200, 66, 12)], trees=[(130, 120), (610, 160)],
-          seed=2),
+          seed=2, mushrooms=4, features=[("fern", 300)]),
     Piece("ground3green", 720, 540, [Blob(0, 640, 210, 56, 13), Blob(340, 700, 450, 44, 14)],
-          trees=[(480, 130)], seed=3, vines=0.6),
-    Piece("ground4green", 640, 440, [Blob(200, 640, 330, 48, 15)], trees=[(590, 110)], seed=4),
-    Piece("ground5green", 480, 500, [Blob(0, 480, 220, 60, 16)], trees=[(250, 110)], seed=5),
-    Piece("ground6green", 640, 472, [Blob(80, 560, 200, 72, 17)], trees=[(170, 140)], seed=6),
+          trees=[(480, 130)], seed=3, vines=0.6, features=[("crystals", 150), ("crystals", 600)]),
+    Piece("ground4green", 640, 440, [Blob(200, 640, 330, 48, 15)], trees=[(590, 110)], seed=4,
+          features=[("crystals", 300), ("fern", 450)]),
+    Piece("ground5green", 480, 500, [Blob(0, 480, 220, 60, 16)], trees=[(250, 110)], seed=5,
+          features=[("fern", 90)]),
+    Piece("ground6green", 640, 472, [Blob(80, 560, 200, 72, 17)], trees=[(170, 140)], seed=6,
+          features=[("rock", 430)]),
     Piece("ground7green", 760, 420, [Blob(0, 760, 265, 70, 18)], trees=[(70, 170), (300, 120)],
-          seed=7),
-    Piece("ledge", 240, 240, [Blob(0, 240, 100, 40, 19)], seed=8, mushrooms=1),
+          seed=7, features=[("fern", 180), ("rock", 480), ("crystals", 690)]),
+    Piece("ledge", 240, 240, [Blob(0, 240, 100, 40, 19)], seed=8, mushrooms=1,
+          features=[("crystals", 190)]),
 ]
 
 
@@ -162,6 +168,41 @@ def _tree(x, top, height, rnd):
     return trunk + "".join(blobs) + blossoms
 
 
+def _rock(x, top, rnd):
+    w = rnd.uniform(22, 30)
+    return (f'<path d="M{svg.num(x - w)},{top + 3} Q{svg.num(x - w)},{svg.num(top - w * 0.9)} '
+            f'{svg.num(x)},{svg.num(top - w)} Q{svg.num(x + w * 1.1)},{svg.num(top - w * 0.8)} '
+            f'{svg.num(x + w)},{top + 3} Z" fill="#a99bb8" stroke="#5e4f74" stroke-width="1.3"/>'
+            f'<path d="M{svg.num(x - w * 0.6)},{svg.num(top - w * 0.55)} Q{svg.num(x)},{svg.num(top - w * 1.05)} '
+            f'{svg.num(x + w * 0.5)},{svg.num(top - w * 0.75)}" fill="none" stroke="#8fdc95" '
+            f'stroke-width="3.5" stroke-linecap="round"/>')
+
+
+def _fern(x, top, rnd):
+    out = []
+    for k in range(5):
+        a = math.radians(-60 + k * 30 + rnd.uniform(-8, 8))
+        length = rnd.uniform(16, 26)
+        tip = (x + math.sin(a) * length, top - math.cos(a) * length)
+        ctrl = (x + math.sin(a) * length * 0.3, top - length * 0.9)
+        out.append(f'<path d="M{x},{top} Q{svg.pts([ctrl])} {svg.pts([tip])}" fill="none" '
+                   f'stroke="{GRASS_DARK if k % 2 else GRASS}" stroke-width="3" stroke-linecap="round"/>')
+    return "".join(out)
+
+
+def _crystals(x, top, rnd):
+    out = [f'<ellipse cx="{x}" cy="{top - 14}" rx="28" ry="22" fill="url(#glow)" opacity="0.7"/>']
+    for dx, h, lean in ((-9, 21, -14), (0, 33, 0), (9, 18, 16)):
+        shape = [(x + dx - 5, top + 2), (x + dx - 4.5, top - h * 0.75), (x + dx, top - h),
+                 (x + dx + 4.5, top - h * 0.75), (x + dx + 5, top + 2)]
+        out.append(f'<polygon points="{svg.pts(shape)}" transform="rotate({lean} {x + dx} {top})" '
+                   f'fill="#c9a6ff" stroke="#6a3fb8" stroke-width="1"/>')
+    return "".join(out)
+
+
+FEATURES = {"rock": _rock, "fern": _fern, "crystals": _crystals}
+
+
 def _vines(blob, rnd, amount):
     out = []
     x = blob.x0 + rnd.uniform(20, 50)
@@ -197,12 +238,12 @@ def piece_svg(piece):
     for i, blob in enumerate(piece.blobs):
         back.append(_vines(blob, rnd, piece.vines))
         back.append(_earth(blob, i, rnd))
-        for tree in trees:
-            tx, th = tree
-            if blob.x0 + 20 <= tx <= blob.x1 - 20 and blob.top - th >= 0:
-                back.append(_tree(tx, blob.top, th, rnd))
-                trees.remove(tree)
-                break
+        for tree in [t for t in trees if blob.x0 + 20 <= t[0] <= blob.x1 - 20 and blob.top >= t[1]]:
+            back.append(_tree(tree[0], blob.top, tree[1], rnd))
+            trees.remove(tree)
+        for kind, fx in piece.features:
+            if blob.x0 + 20 <= fx <= blob.x1 - 20:
+                back.append(FEATURES[kind](fx, blob.top, rnd))
         front.append(_grass(blob, rnd))
         for _ in range(int((blob.x1 - blob.x0) / 40)):
             front.append(_flower(rnd.uniform(blob.x0 + 10, blob.x1 - 10), blob.top - rnd.uniform(7, 14),
