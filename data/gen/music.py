@@ -113,7 +113,7 @@ def jump_sound():
     for i in range(fade):  # nothing may wrap round in a one-shot sound
         out[-1 - i] *= i / fade
     top = max(abs(v) for v in out)
-    return [v * 0.8 / top for v in out]
+    return [v * 0.6 / top for v in out]
 
 
 def dash_sound():
