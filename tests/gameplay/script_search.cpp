@@ -1,0 +1,135 @@
+// Finds a key script that finishes a shipped level (or crosses a part of the
+// endless level), by growing the script one move at a time where the last
+// attempt failed. Not a test: run by hand when a level changes, and paste the
+// printed script into shipped_levels_test.cpp.
+//   gameplay_script_search first_steps.qel
+//   gameplay_script_search endless <pattern> <start|full>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "shipped_play.h"
+
+namespace {
+
+using Move = std::vector<Press>;
+
+std::vector<Move> moves_at(int t) {
+  return {
+      {{t, key_z, 3}},
+      {{t, key_z, 20}},
+      {{t, key_z, 45}},
+      {{t, key_z, 90}},
+      {{t, key_z, 3}, {t + 15, key_z, 3}},
+      {{t, key_z, 30}, {t + 32, key_z, 60}},
+      {{t, key_x, 2}},
+      {{t, key_z, 10}, {t + 12, key_x, 2}},
+      {{t, key_z, 3}, {t + 18, key_x, 2}},
+  };
+}
+
+// Distance to the last piece stood on; the distance of a fall counts for little.
+double progress(const Outcome& outcome) {
+  return outcome.reached_end ? 1e9 : outcome.ground_distance + 0.001 * outcome.distance;
+}
+
+int last_start(const std::vector<Press>& script) {
+  int last = -1;
+  for (const Press& p : script) last = std::max(last, p.frame);
+  return last;
+}
+
+void print(const std::vector<Press>& script, const Outcome& outcome) {
+  std::printf("  // %d frames, score %d, %s\n  {", outcome.frames, outcome.result.score,
+              outcome.reached_end ? "reached the end" : "NOT finished");
+  for (const Press& p : script) std::printf("{%d, %s, %d}, ", p.frame, p.key == key_z ? "key_z" : "key_x", p.hold);
+  std::printf("}\n");
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <level.qel> | endless <pattern> <start|full>\n", argv[0]);
+    return 2;
+  }
+  PlaySetup setup;
+  int limit = 6000;
+  if (std::string(argv[1]) == "endless") {
+    if (argc < 4) return 2;
+    const int pattern = std::atoi(argv[2]);
+    setup.level_file = "endless.qel";
+    setup.calendar = second_for_endless_pattern(pattern);
+    setup.full_speed = std::string(argv[3]) == "full";
+    setup.endless_goal = endless_goal_for_pattern(pattern);
+    limit = 3000;
+  } else {
+    setup.level_file = argv[1];
+  }
+
+  auto parse = [](const char* text) {
+    std::vector<Press> presses;
+    std::istringstream in(text ? text : "");
+    int frame, hold;
+    std::string key;
+    while (in >> frame >> key >> hold) presses.push_back({frame, key == "z" ? key_z : key_x, hold});
+    return presses;
+  };
+  if (std::getenv("TRACE_FRAMES")) {
+    // Prints the player's state each frame of an attempt with the given
+    // presses, e.g. TRACE_FRAMES="100 z 3 140 x 2".
+    const std::vector<Press> presses = parse(std::getenv("TRACE_FRAMES"));
+    setup.each_frame = [](Game& g) {
+      std::printf("x %.1f y %.2f v %.1f ground %d jumps %d dash %d alive %d\n", g.player.x, g.player.y,
+                  g.player.vertical_speed, g.player.on_ground, g.player.jumps_used, g.player.dash_timer,
+                  g.player.alive);
+    };
+    print(presses, play_shipped(setup, presses, limit));
+    return 0;
+  }
+  // SEED_SCRIPT (same form) starts the search from known presses.
+  std::vector<Press> script = parse(std::getenv("SEED_SCRIPT"));
+  Outcome outcome = play_shipped(setup, script, limit);
+  int window = 60;
+  while (!outcome.reached_end) {
+    const int failed_at = outcome.ground_frame;
+    const int earliest = std::max(last_start(script) + 1, failed_at - window);
+    const int horizon = std::min(limit, failed_at + 250);
+    std::vector<Press> best_script;
+    Outcome best = outcome;
+    for (int t = failed_at + 3; t >= earliest; t -= 3) {
+      for (const Move& move : moves_at(t)) {
+        std::vector<Press> candidate = script;
+        candidate.insert(candidate.end(), move.begin(), move.end());
+        const Outcome tried = play_shipped(setup, candidate, horizon);
+        if (progress(tried) > progress(best)) {
+          best = tried;
+          best_script = candidate;
+        }
+      }
+      if (!best_script.empty() && (best.reached_end || (best.frames >= horizon && best.alive))) break;
+    }
+    if (best_script.empty()) {
+      if (script.empty() || window > 300) {
+        std::printf("no script found; best so far:\n");
+        print(script, outcome);
+        return 1;
+      }
+      // Undo the last move and look further back.
+      script.pop_back();
+      window += 60;
+      outcome = play_shipped(setup, script, limit);
+      continue;
+    }
+    script = best_script;
+    window = 60;
+    outcome = play_shipped(setup, script, limit);
+    std::fprintf(stderr, "progress: frame %d, distance %.0f:", outcome.frames, outcome.distance);
+    for (const Press& p : script) std::fprintf(stderr, " %d %s %d", p.frame, p.key == key_z ? "z" : "x", p.hold);
+    std::fprintf(stderr, "\n");
+  }
+  print(script, outcome);
+  return 0;
+}

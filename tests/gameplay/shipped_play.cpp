@@ -1,0 +1,71 @@
+#include "shipped_play.h"
+
+#include <cstdlib>
+
+namespace {
+
+// Lets a test look at the game once a frame without sending key events
+// (which would change the key flags).
+class FrameHookSeam : public platform::VirtualSeam {
+ public:
+  using VirtualSeam::VirtualSeam;
+  std::function<void()> hook;
+  void sleep(int milliseconds) override {
+    if (hook) hook();
+    VirtualSeam::sleep(milliseconds);
+  }
+};
+
+}  // namespace
+
+Outcome play_shipped(const PlaySetup& setup, const std::vector<Press>& script, int frame_limit) {
+  TestScreen& screen = test_screen();
+  FrameHookSeam seam(1000, setup.calendar);
+  platform::ScopedSeam installed(seam);
+  ScopedDirectory in_tree(MORVANE_DATA_TREE);
+  release_keys(seam);
+
+  DataFile level;
+  level.load_level(setup.level_file);
+  Game game(screen.gc, screen.keyboard, screen.window, level, false, 3, platform::Sprite());
+  if (setup.full_speed) game.speed_bonus = static_cast<float>(game.max_speed);
+  if (setup.endless_goal >= 0) game.end_x = setup.endless_goal;
+  Outcome outcome;
+  int frame = 0;
+  seam.hook = [&] {
+    // Standing on the screen (not on a hidden slab below it).
+    if (game.player.on_ground && game.player.get_y() > 100.0f) {
+      outcome.ground_distance = game.player.get_x();
+      outcome.ground_frame = frame;
+    }
+    ++frame;
+    if (setup.each_frame) setup.each_frame(game);
+  };
+
+  const std::uint64_t start = seam.polls();
+  for (const Press& press : script) {
+    seam.key_at_poll(start + press.frame, press.key, true);
+    seam.key_at_poll(start + press.frame + press.hold, press.key, false);
+  }
+  seam.key_at_poll(start + frame_limit, key_escape, true);
+
+  outcome.result = game.run();
+  outcome.frames = static_cast<int>(seam.polls() - start);
+  outcome.distance = game.player.get_x();
+  outcome.alive = game.player.alive && game.player.reference_height - game.player.get_y() < 600.0f;
+  outcome.reached_end = outcome.alive && game.end_x != -1 && outcome.distance >= static_cast<float>(game.end_x);
+  release_keys(seam);
+  return outcome;
+}
+
+std::time_t second_for_endless_pattern(int pattern) {
+  for (std::time_t t = 1700000000;; ++t) {
+    std::srand(static_cast<unsigned>(t));
+    if (std::rand() % 10 == pattern) return t;
+  }
+}
+
+int endless_goal_for_pattern(int pattern) {
+  const int chunk_length = pattern == 0 || pattern == 5 ? 1500 : 1000;
+  return 3000 + 1000 + chunk_length - 1000 + 1000 + 300;
+}
