@@ -8,7 +8,7 @@
 
 namespace fs = std::filesystem;
 
-TestScreen::TestScreen() : sound_output(44100, 256) {
+TestScreen::TestScreen() {
   platform::DisplayWindowDescription description;
   description.set_title("Morvane");
   description.set_size(640, 480, true);
@@ -145,10 +145,20 @@ void reset_key_state() {
   frame_times.clear();
 }
 
+namespace {
+// The sound output is closed at exit, so its mixing thread is gone before the
+// program's statics are destroyed.
+struct TestSound {
+  platform::SetupSound setup;
+  platform::SoundOutput output{44100, 256};
+};
+}  // namespace
+
 TestScreen& test_screen() {
-  // Kept open until the process ends: closing it unloads the audio and video
-  // drivers, whose own small leaks would then be reported without a name.
+  // The window stays open until the process ends: closing it unloads the
+  // video driver, whose own small leaks would then be reported without a name.
   static TestScreen* screen = new TestScreen;
+  static TestSound sound;
   return *screen;
 }
 

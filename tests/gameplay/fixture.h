@@ -15,8 +15,6 @@ struct TestScreen {
   platform::SetupCore core;
   platform::SetupDisplay display;
   platform::SetupGL1 gl;
-  platform::SetupSound sound_setup;
-  platform::SoundOutput sound_output;
   platform::DisplayWindow window;
   platform::GraphicContext gc;
   platform::InputDevice keyboard;

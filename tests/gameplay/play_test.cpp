@@ -75,6 +75,42 @@ TEST_F(Play, EscapeHeldAtTheStartRunsNoFrame) {
   release_keys(time.seam);
 }
 
+TEST_F(Play, WonNeedsALivePlayerLessThan600BelowItsRow) {
+  runway();
+  time.seam.key_now(key_escape, true);
+  platform::KeepAlive::process(0);
+  const struct {
+    float y;
+    bool alive;
+    bool won;
+  } cases[] = {{-120.0f, true, false}, {-119.9f, true, true}, {200.0f, false, false}};
+  for (const auto& c : cases) {
+    Game& g = make();
+    g.player.set_y(c.y);
+    g.player.alive = c.alive;
+    EXPECT_EQ(g.run().won, c.won) << "height " << c.y;
+  }
+  release_keys(time.seam);
+}
+
+// A clock on which every frame lasts 100 ms.
+class SlowSeam : public platform::VirtualSeam {
+ public:
+  void sleep(int) override { advance(100); }
+};
+
+TEST_F(Play, LongFramesCountAsFiftyMilliseconds) {
+  SlowSeam slow;
+  platform::ScopedSeam installed(slow);
+  runway();
+  slow.key_at_poll(slow.polls() + 2, key_escape, true);
+  make().run();
+  // Three frames of 0.05 s each, the speed growing by 0.2 a frame.
+  EXPECT_NEAR(game->player.get_x(), 0.05f * (500.0f + 500.2f + 500.4f), 0.01f);
+  slow.key_now(key_escape, false);
+  platform::KeepAlive::process(0);
+}
+
 TEST_F(Play, FallingWithoutGroundLoses) {
   GameResult result = make().run();
   EXPECT_FALSE(result.won);

@@ -17,13 +17,13 @@ using Move = std::vector<Press>;
 
 std::vector<Move> moves_at(int t) {
   return {
-      {{t, key_z, 3}},
       {{t, key_z, 20}},
       {{t, key_z, 45}},
+      {{t, key_z, 3}},
+      {{t, key_x, 2}},
+      {{t, key_z, 30}, {t + 32, key_z, 60}},
       {{t, key_z, 90}},
       {{t, key_z, 3}, {t + 15, key_z, 3}},
-      {{t, key_z, 30}, {t + 32, key_z, 60}},
-      {{t, key_x, 2}},
       {{t, key_z, 10}, {t + 12, key_x, 2}},
       {{t, key_z, 3}, {t + 18, key_x, 2}},
   };
@@ -97,19 +97,25 @@ int main(int argc, char** argv) {
     const int failed_at = outcome.ground_frame;
     const int earliest = std::max(last_start(script) + 1, failed_at - window);
     const int horizon = std::min(limit, failed_at + 250);
+    // Moves in order of preference; the first that carries the player safely
+    // past its last piece and keeps it alive to the horizon is taken, else
+    // the one that got furthest.
     std::vector<Press> best_script;
     Outcome best = outcome;
-    for (int t = failed_at + 3; t >= earliest; t -= 3) {
-      for (const Move& move : moves_at(t)) {
+    bool safe = false;
+    for (std::size_t m = 0; m < moves_at(0).size() && !safe; ++m) {
+      for (int t = failed_at + 3; t >= earliest && !safe; t -= 4) {
         std::vector<Press> candidate = script;
+        const Move move = moves_at(t)[m];
         candidate.insert(candidate.end(), move.begin(), move.end());
         const Outcome tried = play_shipped(setup, candidate, horizon);
         if (progress(tried) > progress(best)) {
           best = tried;
           best_script = candidate;
         }
+        safe = tried.reached_end ||
+               (tried.alive && tried.frames >= horizon && tried.ground_distance > outcome.ground_distance + 150.0f);
       }
-      if (!best_script.empty() && (best.reached_end || (best.frames >= horizon && best.alive))) break;
     }
     if (best_script.empty()) {
       if (script.empty() || window > 300) {
