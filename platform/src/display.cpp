@@ -1,9 +1,13 @@
 #include "platform/display.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
+#include <link.h>
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "internal.h"
 #include "platform/error.h"
@@ -31,14 +35,49 @@ bool headless_video_driver() {
   return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
 
+int render_driver_index(const char* name) {
+  for (int i = 0; i < SDL_GetNumRenderDrivers(); ++i) {
+    SDL_RendererInfo info;
+    if (SDL_GetRenderDriverInfo(i, &info) == 0 && std::strcmp(info.name, name) == 0) return i;
+  }
+  return -1;
+}
+
+// Keeps the OpenGL driver libraries loaded for the rest of the process once
+// a GL renderer has loaded them. Otherwise closing the window unloads the
+// driver, and leak checkers then cannot tell the driver's own leftovers from
+// the game's (they show up as "unknown module").
+void pin_gl_driver() {
+  std::vector<std::string> names;
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, std::size_t, void* data) {
+        const std::string name = info->dlpi_name ? info->dlpi_name : "";
+        if (name.find("_dri.so") != std::string::npos || name.find("libGL") != std::string::npos)
+          static_cast<std::vector<std::string>*>(data)->push_back(name);
+        return 0;
+      },
+      &names);
+  // RTLD_NOLOAD takes another reference only to what is loaded already.
+  for (const std::string& name : names) dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+}
+
+// OpenGL where the machine has it, then any accelerated renderer, then
+// software; headless drivers go straight to software (asking them for GL
+// only loads the GL libraries in vain).
 SDL_Renderer* make_window_renderer(SDL_Window* window) {
   if (!window) return nullptr;
+  constexpr Uint32 accelerated = SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE;
+  constexpr Uint32 software = SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE;
   if (!headless_video_driver()) {
-    if (SDL_Renderer* accelerated =
-            SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE))
-      return accelerated;
+    if (const int opengl = render_driver_index("opengl"); opengl >= 0) {
+      if (SDL_Renderer* renderer = SDL_CreateRenderer(window, opengl, accelerated)) {
+        pin_gl_driver();
+        return renderer;
+      }
+    }
+    if (SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, accelerated)) return renderer;
   }
-  return SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
+  return SDL_CreateRenderer(window, render_driver_index("software"), software);
 }
 
 }  // namespace

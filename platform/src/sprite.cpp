@@ -216,6 +216,9 @@ float Sprite::get_alpha() const { return impl_ ? impl_->alpha : 0.0f; }
 
 void Sprite::set_image_data(const Sprite& other) {
   if (!impl_ || !other.impl_ || impl_ == other.impl_) return;
+  // The player switches to the same animation every frame while in the air;
+  // restarting it each time would freeze it on its first frame.
+  if (impl_->frames == other.impl_->frames) return;
   impl_->frames = other.impl_->frames;
   impl_->delays = other.impl_->delays;
   impl_->loop = other.impl_->loop;

@@ -34,10 +34,8 @@ SetupDisplay::~SetupDisplay() {
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-SetupGL1::SetupGL1() {
-  // Only a preference: the window falls back to software rendering.
-  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
-}
+// Windows ask for OpenGL rendering themselves, falling back to software.
+SetupGL1::SetupGL1() = default;
 SetupGL1::~SetupGL1() = default;
 
 // The sound output opens the audio device itself; nothing to do here.

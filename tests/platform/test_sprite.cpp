@@ -98,6 +98,13 @@ TEST_F(SpriteTest, SetImageDataTakesFramesAndTimingButKeepsAngleAndAlpha) {
   EXPECT_TRUE(shown.is_finished());  // the loop setting came along too
   // The two sprites still animate on their own.
   EXPECT_EQ(dash.get_current_frame(), 0);
+
+  // Switching again to the frames already shown does not restart them.
+  Sprite looping = three_frames(gc_, 100, true);
+  shown.set_image_data(looping);
+  shown.update(150);
+  shown.set_image_data(looping);
+  EXPECT_EQ(shown.get_current_frame(), 1);
 }
 
 TEST_F(SpriteTest, TopLeftLandsAtTheDrawingPositionAndAlphaBlends) {

@@ -66,7 +66,8 @@ class Sprite {
   void set_alpha(float alpha);
   float get_alpha() const;
   // Takes the other sprite's frames and timing (and restarts at its first
-  // frame); keeps this sprite's angle and alpha.
+  // frame); keeps this sprite's angle and alpha. When this sprite already
+  // shows the other's frames it carries on where it is.
   void set_image_data(const Sprite& other);
   int get_width() const;   // of the current frame
   int get_height() const;
