@@ -1,3 +1,5 @@
+#include <SDL.h>
+
 #include <vector>
 
 #include "platform_test_support.h"
@@ -106,6 +108,47 @@ TEST_F(KeyboardTest, ASlotMayDisconnectAnotherDuringDispatch) {
   seam_.key_now(key_z, true);
   KeepAlive::process(0);
   EXPECT_EQ(second_calls, 0);
+}
+
+// The real seam reads SDL's event queue: SDL keys become the game's key
+// codes, SDL's repeat flag a growing repeat count, other events are dropped.
+TEST(RealSeam, TranslatesSdlKeyEvents) {
+  platform::DisplayWindow window{platform::DisplayWindowDescription()};
+  platform::InputDevice keyboard = window.get_keyboard();
+  std::vector<std::pair<int, int>> downs;
+  std::vector<int> ups;
+  platform::Slot down = keyboard.sig_key_down().connect(
+      [&](const InputEvent& e, const InputState&) { downs.emplace_back(e.id, e.repeat_count); });
+  platform::Slot up = keyboard.sig_key_up().connect([&](const InputEvent& e, const InputState&) { ups.push_back(e.id); });
+  KeepAlive::process(0);  // whatever the window's opening queued
+
+  auto push_key = [](Uint32 type, SDL_Keycode key, SDL_Scancode scancode, int repeat) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = static_cast<Uint8>(repeat);
+    event.key.keysym.sym = key;
+    event.key.keysym.scancode = scancode;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+  };
+  push_key(SDL_KEYDOWN, SDLK_z, SDL_SCANCODE_Z, 0);
+  push_key(SDL_KEYDOWN, SDLK_z, SDL_SCANCODE_Z, 1);
+  push_key(SDL_KEYDOWN, SDLK_z, SDL_SCANCODE_Z, 1);
+  push_key(SDL_KEYDOWN, SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, 0);
+  push_key(SDL_KEYDOWN, SDLK_UP, SDL_SCANCODE_UP, 0);
+  push_key(SDL_KEYDOWN, SDLK_F5, SDL_SCANCODE_F5, 0);  // not a key of the game
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  KeepAlive::process(0);
+  EXPECT_TRUE(keyboard.get_keycode(key_z));
+  push_key(SDL_KEYUP, SDLK_z, SDL_SCANCODE_Z, 0);
+  push_key(SDL_KEYDOWN, SDLK_z, SDL_SCANCODE_Z, 0);
+  push_key(SDL_KEYUP, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 0);
+  KeepAlive::process(0);
+
+  EXPECT_EQ(downs, (std::vector<std::pair<int, int>>{{90, 0}, {90, 1}, {90, 2}, {13, 0}, {38, 0}, {90, 0}}));
+  EXPECT_EQ(ups, (std::vector<int>{90, 27}));
 }
 
 }  // namespace
