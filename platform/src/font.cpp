@@ -122,29 +122,29 @@ Font::Font(GraphicContext&, const std::string& typeface, int height) {
   if (TTF_Init() != 0) throw Exception(std::string("Could not start font rendering: ") + TTF_GetError());
   auto impl = std::make_shared<Impl>();
   // The largest point size whose line spacing fits the height; lines are
-  // then laid out exactly `height` pixels apart.
-  int low = 1, high = height * 2, best = 0;
-  TTF_Font* best_font = nullptr;
-  while (low <= high) {
-    const int size = (low + high) / 2;
-    TTF_Font* candidate = TTF_OpenFont(file.c_str(), size);
-    if (!candidate) {
-      if (best_font) TTF_CloseFont(best_font);
-      throw Exception("Could not open font file '" + file + "': " + TTF_GetError());
-    }
-    if (TTF_FontLineSkip(candidate) <= height) {
-      if (best_font) TTF_CloseFont(best_font);
-      best_font = candidate;
-      best = size;
-      low = size + 1;
-    } else {
+  // then laid out exactly `height` pixels apart. Found once per face and height.
+  static std::map<std::pair<std::string, int>, int> point_sizes;
+  const auto key = std::make_pair(file, height);
+  auto known = point_sizes.find(key);
+  if (known == point_sizes.end()) {
+    int low = 1, high = height * 2, best = 1;
+    while (low <= high) {
+      const int size = (low + high) / 2;
+      TTF_Font* candidate = TTF_OpenFont(file.c_str(), size);
+      if (!candidate) throw Exception("Could not open font file '" + file + "': " + TTF_GetError());
+      const bool fits = TTF_FontLineSkip(candidate) <= height;
       TTF_CloseFont(candidate);
-      high = size - 1;
+      if (fits) {
+        best = size;
+        low = size + 1;
+      } else {
+        high = size - 1;
+      }
     }
+    known = point_sizes.emplace(key, best).first;
   }
-  if (!best_font) best_font = TTF_OpenFont(file.c_str(), 1);
+  TTF_Font* best_font = TTF_OpenFont(file.c_str(), known->second);
   if (!best_font) throw Exception("Could not open font file '" + file + "': " + TTF_GetError());
-  (void)best;
   impl->font = best_font;
   impl->line_spacing = height;
   impl->ascent = TTF_FontAscent(best_font);

@@ -59,6 +59,7 @@ TEST_F(FontTest, OneCachedTextServesEveryColour) {
   // More different texts than the cache keeps, and empty lines, still draw.
   for (int n = 0; n < 300; ++n) font.draw_text(gc_, 0, 400, std::to_string(n), Colorf::black);
   font.draw_text(gc_, 0, 400, "\n\n", Colorf::black);
+  font.draw_text(gc_, 0, 400, "bad \xff\xfe UTF-8", Colorf::black);
 }
 
 TEST(FontErrors, BadHeightThrowsAndAFontMayPrecedeTheWindow) {
