@@ -182,6 +182,8 @@ void Draw::gradient_fill(GraphicContext& gc, const Rectf& rect, const Gradient& 
       {{rect.right, rect.bottom}, to_sdl(gradient.bottom_right), {0, 0}},
   };
   const int indices[6] = {0, 1, 2, 1, 3, 2};
+  const bool translucent = std::any_of(std::begin(corners), std::end(corners), [](const SDL_Vertex& v) { return v.color.a < 255; });
+  SDL_SetRenderDrawBlendMode(renderer, translucent ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
   SDL_RenderGeometry(renderer, nullptr, corners, 4, indices, 6);
 }
 

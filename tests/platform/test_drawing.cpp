@@ -60,6 +60,12 @@ TEST_F(DrawingTest, GradientFillShowsItsCornerColours) {
   EXPECT_TRUE(near(pixel(199, 100), 0, 255, 0, 8)) << pixel(199, 100);
   EXPECT_TRUE(near(pixel(100, 199), 0, 0, 255, 8)) << pixel(100, 199);
   EXPECT_TRUE(near(pixel(199, 199), 255, 255, 255, 8)) << pixel(199, 199);
+
+  // A see-through gradient blends with what lies beneath.
+  gc_.clear(Colorf::white);
+  platform::Draw::gradient_fill(gc_, platform::Rectf(0, 0, 640, 480),
+                                platform::Gradient(Colorf(0, 0, 0, 0.5f), Colorf(0, 0, 0, 0.5f)));
+  EXPECT_TRUE(near(pixel(320, 240), 128, 128, 128)) << pixel(320, 240);
 }
 
 TEST_F(DrawingTest, ScreenshotIsWrittenAsPng) {
