@@ -1,65 +1,115 @@
 #pragma once
-#include <cstdint>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <memory>
+#include <fstream>
+#include <sstream>
 #include <string>
-#include <vector>
 
 #include "platform/platform.h"
 
-// A small data tree in a fresh temporary folder, made the working directory
-// for the test: config/main.cfg, a plain menu background, the 21 selector
-// frames, the five credits cards and empty profiles/, levels/, high_scores/.
-class FrontendTree {
- public:
-  FrontendTree();
-  ~FrontendTree();
-  FrontendTree(const FrontendTree&) = delete;
-  FrontendTree& operator=(const FrontendTree&) = delete;
+// A small data tree in a fresh temporary folder, the working directory while
+// it lives: a plain menu background, the 21 selector frames, the credits cards
+// (grey, the closing one magenta) and empty profiles/, levels/, high_scores/.
+struct FrontendTree {
+  static constexpr platform::PixelBuffer::Rgba closing_card{200, 0, 200, 255};
 
-  const std::filesystem::path& root() const { return root_; }
-  // Writes a text file below the root.
-  void write(const std::string& relative_path, const std::string& text) const;
-  std::string read(const std::string& relative_path) const;
-  bool exists(const std::string& relative_path) const;
-  void remove(const std::string& relative_path) const;
-  // A level file that the reader accepts, with extra lines appended.
-  void add_level(const std::string& name, const std::string& extra_lines = "") const;
+  FrontendTree() {
+    static int count = 0;
+    root = std::filesystem::temp_directory_path() /
+           ("morvane_frontend_" + std::to_string(::getpid()) + "_" + std::to_string(count++));
+    std::filesystem::remove_all(root);
+    for (const char* folder : {"profiles", "levels", "high_scores"}) std::filesystem::create_directories(root / folder);
+    std::filesystem::current_path(root);
+    write("config/main.cfg", "background menu.png\n");
+    picture("menu.png", 640, 480, {40, 40, 120, 255});
+    for (int frame = 1; frame <= 21; ++frame) {
+      char name[32];
+      std::snprintf(name, sizeof name, "star_selector/%04d.png", frame);
+      picture(name, 30, 30, {255, 255, 0, 255});
+    }
+    std::uint8_t shade = 50;  // the fourth card is 170
+    for (const char* card : {"CSarvel", "COrvik", "CTolvar", "Drumvelt"}) {
+      picture(std::string("game_data/") + card + ".png", 100, 480, {shade, shade, shade, 255});
+      shade += 40;
+    }
+    picture("game_data/Special.png", 100, 480, closing_card);
+  }
+  ~FrontendTree() {
+    std::error_code error;
+    std::filesystem::current_path(previous, error);
+    std::filesystem::remove_all(root, error);
+  }
 
-  static void write_picture(const std::filesystem::path& path, int width, int height,
-                            platform::PixelBuffer::Rgba colour);
+  void write(const std::string& path, const std::string& text) const {
+    std::filesystem::create_directories((root / path).parent_path());
+    std::ofstream(root / path, std::ios::binary) << text;
+  }
+  std::string read(const std::string& path) const {
+    std::ostringstream text;
+    text << std::ifstream(root / path, std::ios::binary).rdbuf();
+    return text.str();
+  }
+  void remove(const std::string& path) const { std::filesystem::remove_all(root / path); }
+  void add_level(const std::string& name, const std::string& extra_lines = "") const {
+    write("levels/" + name + ".qel",
+          "type normal\nbackground hills\nground 0 0 flat none\nitem 100 100 coin\nitemdef coin 10 0 no no no\n" +
+              extra_lines);
+  }
+  void picture(const std::string& path, int width, int height, platform::PixelBuffer::Rgba colour) const {
+    std::filesystem::create_directories((root / path).parent_path());
+    platform::PixelBuffer buffer(width, height);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) buffer.set_pixel(x, y, colour);
+    platform::PNGProvider::save(buffer, (root / path).string());
+  }
 
-  static constexpr platform::PixelBuffer::Rgba closing_card_colour{200, 0, 200, 255};
-  static constexpr int card_width = 100;
-
- private:
-  std::filesystem::path previous_;
-  std::filesystem::path root_;
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::path root;
 };
 
-// Virtual clock and scripted keys; poll numbers count from the moment of
-// scripting, one poll per frame of a screen.
-class KeyScript {
- public:
-  KeyScript();
-  // Key down at the given frame from now, up `frames_held` frames later
-  // (never when frames_held is 0).
-  KeyScript& press(std::uint64_t frame, int key, std::uint64_t frames_held = 1);
-  KeyScript& down(std::uint64_t frame, int key);
-  KeyScript& up(std::uint64_t frame, int key);
+// Virtual clock and scripted keys; frames count from the moment of scripting,
+// one key poll per frame of a screen.
+struct KeyScript {
+  KeyScript& down(std::uint64_t frame, int key) { return at(frame, key, true); }
+  KeyScript& up(std::uint64_t frame, int key) { return at(frame, key, false); }
+  KeyScript& press(std::uint64_t frame, int key, std::uint64_t frames_held = 1) {
+    return down(frame, key).up(frame + frames_held, key);
+  }
+  KeyScript& at(std::uint64_t frame, int key, bool is_down) {
+    seam.key_at_poll(seam.polls() + frame, key, is_down);
+    return *this;
+  }
+  // Delivers at once a key event scripted now, as if during the last frame.
+  void now(int key, bool is_down) {
+    seam.key_now(key, is_down);
+    platform::KeepAlive::process(0);
+  }
   // Delivers what is left of the script (the releases after a screen ended).
-  void settle();
-  std::uint64_t polls() const { return seam_.polls(); }
-  std::uint32_t now() { return seam_.get_time(); }
-  platform::VirtualSeam& seam() { return seam_; }
+  void settle() {
+    while (!seam.script_done()) platform::KeepAlive::process(0);
+  }
+  std::uint64_t polls() const { return seam.polls(); }
 
- private:
-  platform::VirtualSeam seam_;
-  platform::ScopedSeam scoped_{seam_};
+  platform::VirtualSeam seam;
+  platform::ScopedSeam scoped{seam};
 };
 
-// Colour checks on screenshots.
-bool near_colour(platform::PixelBuffer::Rgba pixel, int r, int g, int b, int tolerance = 3);
-// True when some pixel of the rectangle has exactly the given colour.
-bool region_has_colour(const platform::PixelBuffer& picture, int left, int top, int right, int bottom, int r, int g,
-                       int b);
+// True when some pixel of the rectangle [left, right) x [top, bottom) is
+// within `tolerance` of the colour in each channel.
+inline bool shows(const platform::PixelBuffer& shot, int left, int top, int right, int bottom, int r, int g, int b,
+                  int tolerance = 0) {
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x) {
+      const auto p = shot.get_pixel(x, y);
+      if (std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance && std::abs(p.b - b) <= tolerance)
+        return true;
+    }
+  return false;
+}
+// The one pixel at (x, y).
+inline bool pixel_is(const platform::PixelBuffer& shot, int x, int y, int r, int g, int b, int tolerance = 3) {
+  return shows(shot, x, y, x + 1, y + 1, r, g, b, tolerance);
+}

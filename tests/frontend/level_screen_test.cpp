@@ -2,7 +2,6 @@
 
 #include <climits>
 #include <deque>
-#include <filesystem>
 
 #include "frontend/frontend.h"
 #include "frontend/key_codes.h"
@@ -11,37 +10,22 @@
 
 namespace {
 
-TEST(LevelResultTexts, SayWhatBecameOfTheAttempts) {
+TEST(LevelResult, TextsSayWhatBecameOfTheAttemptsAndSumsStopAtTheLargestInt) {
   const LevelResultTexts ouch = level_result_texts({120}, false, 2, 120);
-  EXPECT_EQ(ouch.headline, "Ouch!\n");
-  EXPECT_EQ(ouch.scores, "Scores so far:\n1: 120\n\nIn total: 120\n");
-  EXPECT_EQ(ouch.prompt, "Press Z to continue\n");
-
   const LevelResultTexts lose = level_result_texts({1, 2, 3}, false, 0, 6);
-  EXPECT_EQ(lose.headline, "YOU LOSE!\n");
-  EXPECT_EQ(lose.scores, "Scores:\n1: 1\n2: 2\n3: 3\n\nIn total: 6\n");
-
   const LevelResultTexts win = level_result_texts({100, 200}, true, 2, 20300);
-  EXPECT_EQ(win.headline, "YAY, YOU WIN!\n");
-  EXPECT_EQ(win.scores, "Scores:\n1: 100\n2: 200\n\nBonus from unused lives: \n2 x 10 000\n\nIn total: 20300\n");
-  EXPECT_EQ(win.prompt, "Press Z to continue\n");
-}
+  EXPECT_EQ(ouch.headline + ouch.scores, "Ouch!\nScores so far:\n1: 120\n\nIn total: 120\n");
+  EXPECT_EQ(lose.headline + lose.scores, "YOU LOSE!\nScores:\n1: 1\n2: 2\n3: 3\n\nIn total: 6\n");
+  EXPECT_EQ(win.headline + win.scores,
+            "YAY, YOU WIN!\nScores:\n1: 100\n2: 200\n\nBonus from unused lives: \n2 x 10 000\n\nIn total: 20300\n");
+  EXPECT_EQ(ouch.prompt + win.prompt, "Press Z to continue\nPress Z to continue\n");
 
-TEST(LevelResultTexts, BonusAndTotalStopAtTheLargestInt) {
-  EXPECT_EQ(lives_bonus(3), 30000);
   EXPECT_EQ(lives_bonus(214748), 2147480000);
   EXPECT_EQ(lives_bonus(214749), INT_MAX);
-  EXPECT_EQ(lives_bonus(INT_MAX), INT_MAX);
   EXPECT_EQ(saturating_add(INT_MAX - 5, 10), INT_MAX);
-  EXPECT_EQ(saturating_add(7, 8), 15);
 }
 
-struct Attempt {
-  bool fade_overlay;
-  int hud_lives;
-};
-
-// Level runs with attempts whose results the test chooses.
+// Level runs whose attempts end with results the test chooses.
 class LevelScreen : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -49,165 +33,141 @@ class LevelScreen : public ::testing::Test {
     frontend = std::make_unique<Frontend>();
     frontend->profile_name = "ANNA";
   }
-
-  // Every attempt ends with the next of these results; the result and
-  // high-score screens are left with fresh Z presses.
+  // Every attempt ends with the next result, after `as_attempt_ends`; the
+  // result and high-score screens are left with fresh presses of Z.
   void run(const std::string& level, std::deque<GameResult> results,
            const std::function<void()>& as_attempt_ends = [] {}) {
     for (std::uint64_t frame = 0; frame < 200; frame += 4) keys.press(frame + 2, Key::z);
     frontend->run_level(level, [&](DataFile&, bool fade, int lives, platform::Sprite,
                                    const std::function<void(const GameResult&)>& finish) {
-      attempts.push_back({fade, lives});
+      attempts.push_back(fade ? -lives : lives);
       ASSERT_FALSE(results.empty()) << "one attempt too many";
+      as_attempt_ends();
       const GameResult result = results.front();
       results.pop_front();
-      as_attempt_ends();
       finish(result);
     });
     keys.settle();
   }
-
   FrontendTree tree;
   KeyScript keys;
   std::unique_ptr<Frontend> frontend;
-  std::vector<Attempt> attempts;
+  std::vector<int> attempts;  // the lives shown, negative when the attempt fades in
 };
 
 TEST_F(LevelScreen, AttemptsGoOnUntilAWinOrNoLivesAndTheTotalIsFiled) {
   struct Case {
+    std::string level;
     std::deque<GameResult> results;
-    std::vector<int> lives_shown;
+    std::vector<int> attempts;
     std::string high_scores;
   };
-  const Case cases[] = {
-      {{{500, true}}, {3}, "30500 ANNA\n"},
-      {{{100, false}, {200, true}}, {3, 2}, "20300 ANNA\n"},
-      {{{10, false}, {20, false}, {30, false}}, {3, 2, 1}, "60 ANNA\n"},
-  };
-  for (const Case& c : cases) {
-    tree.remove("high_scores");
-    attempts.clear();
-    run("meadow", c.results);
-    std::vector<int> lives_shown;
-    for (const Attempt& attempt : attempts) lives_shown.push_back(attempt.hud_lives);
-    EXPECT_EQ(lives_shown, c.lives_shown);
-    ASSERT_FALSE(attempts.empty());
-    EXPECT_TRUE(attempts[0].fade_overlay);
-    for (std::size_t i = 1; i < attempts.size(); ++i) EXPECT_FALSE(attempts[i].fade_overlay) << "only the first fades in";
-    EXPECT_EQ(tree.read("high_scores/meadow.scr"), c.high_scores);
-  }
-}
-
-TEST_F(LevelScreen, LivesFromTheLevelFileNoneOrVeryMany) {
   tree.add_level("zero", "lives 0\n");
   tree.add_level("minus", "lives -4\n");
   tree.add_level("plenty", "lives 2000000\n");
-  tree.write("high_scores/plenty.scr", "99999 BOB\n");
-  frontend->profile_name.clear();
-  run("zero", {});
-  run("minus", {});
-  EXPECT_TRUE(attempts.empty());
-  EXPECT_EQ(tree.read("high_scores/zero.scr"), "0 \n");
-  EXPECT_EQ(tree.read("high_scores/minus.scr"), "0 \n");
-
-  run("plenty", {{50, true}});
-  EXPECT_EQ(tree.read("high_scores/plenty.scr"), std::to_string(INT_MAX) + " \n99999 BOB\n");
+  const Case cases[] = {
+      {"meadow", {{500, true}}, {-3}, "30500 ANNA\n"},
+      {"meadow", {{100, false}, {200, true}}, {-3, 2}, "20300 ANNA\n"},
+      {"meadow", {{10, false}, {20, false}, {30, false}}, {-3, 2, 1}, "60 ANNA\n"},
+      {"zero", {}, {}, "0 ANNA\n"},
+      {"minus", {}, {}, "0 ANNA\n"},
+      {"plenty", {{50, true}}, {-2000000}, std::to_string(INT_MAX) + " ANNA\n"},
+  };
+  for (const Case& c : cases) {
+    attempts.clear();
+    tree.remove("high_scores/" + c.level + ".scr");
+    run(c.level, c.results);
+    EXPECT_EQ(attempts, c.attempts) << c.level;
+    EXPECT_EQ(tree.read("high_scores/" + c.level + ".scr"), c.high_scores);
+  }
 }
 
 TEST_F(LevelScreen, EscAsAnAttemptEndsSkipsTheResultAndEndsTheLevel) {
   tree.add_level("left", "lives 5\n");
-  // ESC is held when the attempt ends; it is a win only when the attempt says so.
-  run("left", {{100, false}}, [&] {
-    keys.down(0, Key::escape);
-    platform::KeepAlive::process(0);
-  });
-  ASSERT_EQ(attempts.size(), 1u);
-  EXPECT_EQ(tree.read("high_scores/left.scr"), "100 ANNA\n");
-
-  keys.up(0, Key::escape);
-  keys.settle();
-  attempts.clear();
-  run("meadow", {{100, true}}, [&] {
-    keys.down(0, Key::escape);
-    platform::KeepAlive::process(0);
-  });
-  ASSERT_EQ(attempts.size(), 1u);
-  EXPECT_EQ(tree.read("high_scores/meadow.scr"), "30100 ANNA\n");
+  frontend->profile_name.clear();
+  for (const GameResult result : {GameResult{100, false}, GameResult{100, true}}) {
+    attempts.clear();
+    tree.remove("high_scores/left.scr");
+    run("left", {result}, [&] { keys.now(Key::escape, true); });
+    keys.now(Key::escape, false);
+    EXPECT_EQ(attempts.size(), 1u);
+    EXPECT_EQ(tree.read("high_scores/left.scr"), result.won ? "50100 \n" : "100 \n") << "the bonus only for a win";
+  }
 }
 
-TEST_F(LevelScreen, ZHeldAsTheAttemptEndsMustBeReleasedFirst) {
-  std::uint64_t result_screen_start = 0;
+TEST_F(LevelScreen, ResultScreenWaitsForAFreshZAndShowsItsTexts) {
   frontend->run_level("meadow", [&](DataFile&, bool, int, platform::Sprite,
                                     const std::function<void(const GameResult&)>& finish) {
-    keys.down(0, Key::z);
-    platform::KeepAlive::process(0);
-    keys.up(4, Key::z).press(8, Key::z);  // released, then pressed again
-    keys.press(12, Key::escape);          // leaves the high-score screen
-    result_screen_start = keys.polls();
-    finish({10, true});
-    EXPECT_EQ(keys.polls() - result_screen_start, 9u);
+    keys.now(Key::z, true);
+    keys.up(4, Key::z).press(8, Key::z).press(12, Key::escape);
+    const std::uint64_t start = keys.polls();
+    finish({10, false});
+    EXPECT_EQ(keys.polls() - start, 9u);
+    const platform::PixelBuffer shot = frontend->gc.get_pixeldata();
+    EXPECT_TRUE(pixel_is(shot, 5, 1, 23, 95, 39) && pixel_is(shot, 5, 478, 7, 56, 17)) << "menu gradient";
+    EXPECT_TRUE(shows(shot, 230, 0, 640, 60, 186, 145, 42)) << "headline";
+    EXPECT_TRUE(shows(shot, 0, 400, 230, 450, 186, 145, 42)) << "prompt";
+    keys.now(Key::escape, true);  // no second attempt, no wait on the high scores
   });
   keys.settle();
 }
 
 TEST_F(LevelScreen, EachLevelRunFadesInFromItsOwnListPicture) {
-  std::vector<platform::PixelBuffer::Rgba> overlay_colours;
-  auto attempt = [&](DataFile&, bool, int, platform::Sprite overlay,
-                     const std::function<void(const GameResult&)>& finish) {
-    frontend->gc.clear(platform::Colorf::black);
-    overlay.draw(frontend->gc, 0, 0);
-    overlay_colours.push_back(frontend->gc.get_pixeldata().get_pixel(320, 240));
-    keys.down(0, Key::escape);
-    platform::KeepAlive::process(0);
-    finish({1, true});
-  };
+  std::vector<platform::PixelBuffer::Rgba> overlays;
   for (const platform::Colorf& list_colour : {platform::Colorf(1, 0, 0), platform::Colorf(0, 0, 1)}) {
     platform::Draw::fill(frontend->gc, platform::Rectf(0, 0, 640, 480), list_colour);
     frontend->window.flip(-1);
-    frontend->run_level("meadow", attempt);
-    keys.up(0, Key::escape);
-    keys.settle();
+    frontend->run_level("meadow", [&](DataFile&, bool, int, platform::Sprite overlay,
+                                      const std::function<void(const GameResult&)>& finish) {
+      frontend->gc.clear(platform::Colorf::black);
+      overlay.draw(frontend->gc, 0, 0);
+      overlays.push_back(frontend->gc.get_pixeldata().get_pixel(320, 240));
+      keys.now(Key::escape, true);
+      finish({1, true});
+    });
+    keys.now(Key::escape, false);
   }
-  ASSERT_EQ(overlay_colours.size(), 2u);
-  EXPECT_TRUE(near_colour(overlay_colours[0], 255, 0, 0));
-  EXPECT_TRUE(near_colour(overlay_colours[1], 0, 0, 255));
-}
-
-TEST_F(LevelScreen, ResultScreenShowsItsTextsOnTheMenuGradient) {
-  frontend->run_level("meadow", [&](DataFile&, bool, int, platform::Sprite,
-                                    const std::function<void(const GameResult&)>& finish) {
-    keys.press(3, Key::escape);
-    finish({10, false});
-    const platform::PixelBuffer shot = frontend->gc.get_pixeldata();
-    EXPECT_TRUE(near_colour(shot.get_pixel(5, 1), 23, 95, 39, 3));
-    EXPECT_TRUE(near_colour(shot.get_pixel(5, 478), 7, 56, 17, 3));
-    EXPECT_TRUE(region_has_colour(shot, 230, 0, 640, 60, 186, 145, 42)) << "headline";
-    EXPECT_TRUE(region_has_colour(shot, 0, 400, 230, 450, 186, 145, 42)) << "prompt";
-  });
-  keys.settle();
+  ASSERT_EQ(overlays.size(), 2u);
+  EXPECT_TRUE(overlays[0].r > 250 && overlays[0].b < 5) << "red";
+  EXPECT_TRUE(overlays[1].r < 5 && overlays[1].b > 250) << "blue";
 }
 
 TEST_F(LevelScreen, LevelListLeavesWithEscOrWithoutLevels) {
   keys.press(2, Key::escape);
   EXPECT_EQ(frontend->play_level(), Screen::main_menu);
   keys.settle();
-  EXPECT_FALSE(tree.exists("high_scores/meadow.scr"));
-
+  EXPECT_FALSE(std::filesystem::exists("high_scores/meadow.scr"));
   frontend->levels.clear();
   const auto polls = keys.polls();
   EXPECT_EQ(frontend->play_level(), Screen::main_menu);
-  EXPECT_EQ(keys.polls(), polls);
+  EXPECT_EQ(keys.polls(), polls) << "nothing drawn";
 }
 
-TEST_F(LevelScreen, UnreadableChosenLevelIsTheReadersError) {
-  tree.remove("levels/meadow.qel");
-  try {
-    frontend->run_level("meadow", [](DataFile&, bool, int, platform::Sprite,
-                                     const std::function<void(const GameResult&)>&) {});
-    FAIL() << "no error";
-  } catch (const std::string& message) {
-    EXPECT_EQ(message, "levels/meadow.qel could not be opened!");
+TEST(ShippedGame, EscInTheEndlessLevelWinsTheBonusAndFilesTheScore) {
+  FrontendTree tree;
+  std::filesystem::copy(MORVANE_DATA_TREE, tree.root,
+                        std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+  tree.remove("high_scores");
+  KeyScript keys;
+  Frontend frontend;
+  frontend.profile_name = "PLAYER";
+  std::string endless;
+  std::uint64_t frame = 1;
+  for (const std::string& name : frontend.levels) {
+    if (tree.read("levels/" + name + ".qel").find("\ntype infinite") != std::string::npos) endless = name;
+    if (!endless.empty()) break;
+    keys.press(frame, Key::down);
+    frame += 2;
   }
+  ASSERT_FALSE(endless.empty()) << "the shipped tree has an endless level";
+  keys.press(frame + 1, Key::z).down(frame + 100, Key::escape);  // a second into the run, before the first gap
+  EXPECT_EQ(frontend.play_level(), Screen::main_menu);
+  std::istringstream scores(tree.read("high_scores/" + endless + ".scr"));
+  int total = 0;
+  std::string name;
+  ASSERT_TRUE(scores >> total >> name);
+  EXPECT_EQ(name, "PLAYER");
+  EXPECT_GT(total, 30000) << "the attempt's points and the bonus for three lives";
 }
 
 }  // namespace
