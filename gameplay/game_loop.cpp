@@ -2,6 +2,7 @@
 #include <string>
 
 #include "gameplay/game.h"
+#include "gameplay/saturating.h"
 #include "platform/font.h"
 #include "platform/system.h"
 
@@ -154,7 +155,7 @@ GameResult Game::run() {
 
     // 15-16: physics, then the point of the frame.
     collide_grounds();
-    ++player.score;
+    player.score = saturating_add(player.score, 1);
 
     // 17: fade-in overlay.
     if (fade_counter != 0) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 #include "fixture.h"
 
@@ -311,6 +312,24 @@ TEST_F(Play, CumulativeChainsGrowAndAMissResetsThem) {
   EXPECT_EQ(shown, (std::vector<int>{10, 20, 30, 10, 7, 0}));
   EXPECT_TRUE(g.items.empty());
   EXPECT_EQ(g.item_defs["plain"].current_points, 7);
+}
+
+TEST_F(Play, HugeItemWorthsStopAtTheLimitInsteadOfOverflowing) {
+  const int near_limit = std::numeric_limits<int>::max() - 5;
+  runway(1).itemdef("coin", near_limit, near_limit, "cumulative", "no", "no");
+  level.itemdef("debt", std::numeric_limits<int>::min(), -1, "cumulative", "no", "no");
+  level.item(1000, 0, "coin").item(1001, 0, "coin").item(1002, 0, "debt").item(1003, 0, "debt");
+  tree.add_item_picture("debt", 20, 20);
+  Game& g = make();
+  g.build_level();
+  g.collect_item(0);
+  g.collect_item(0);
+  EXPECT_EQ(g.player.score, std::numeric_limits<int>::max());
+  EXPECT_EQ(g.item_defs["coin"].current_points, std::numeric_limits<int>::max());
+  g.player.score = 0;
+  g.collect_item(0);
+  g.collect_item(0);
+  EXPECT_EQ(g.player.score, std::numeric_limits<int>::min());
 }
 
 TEST_F(Play, LightSourcePushesTheDarknessBack) {
