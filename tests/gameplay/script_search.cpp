@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
   while (!outcome.reached_end) {
     const int failed_at = outcome.ground_frame;
     const int earliest = std::max(last_start(script) + 1, failed_at - window);
-    const int horizon = std::min(limit, failed_at + 250);
+    const int horizon = std::min(limit, failed_at + 200);
     // Moves in order of preference; the first that carries the player safely
     // past its last piece and keeps it alive to the horizon is taken, else
     // the one that got furthest.
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     Outcome best = outcome;
     bool safe = false;
     for (std::size_t m = 0; m < moves_at(0).size() && !safe; ++m) {
-      for (int t = failed_at + 3; t >= earliest && !safe; t -= 4) {
+      for (int t = failed_at + 3; t >= earliest && !safe; t -= 3) {
         std::vector<Press> candidate = script;
         const Move move = moves_at(t)[m];
         candidate.insert(candidate.end(), move.begin(), move.end());
@@ -113,7 +113,8 @@ int main(int argc, char** argv) {
           best = tried;
           best_script = candidate;
         }
-        safe = tried.reached_end ||
+        // Safe: it stood on a piece well beyond the old one (or lived on).
+        safe = tried.reached_end || tried.ground_distance > outcome.ground_distance + 300.0f ||
                (tried.alive && tried.frames >= horizon && tried.ground_distance > outcome.ground_distance + 150.0f);
       }
     }
