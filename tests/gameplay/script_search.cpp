@@ -26,6 +26,8 @@ std::vector<Move> moves_at(int t) {
       {{t, key_z, 3}, {t + 15, key_z, 3}},
       {{t, key_z, 10}, {t + 12, key_x, 2}},
       {{t, key_z, 3}, {t + 18, key_x, 2}},
+      {{t, key_z, 30}, {t + 20, key_x, 2}},
+      {{t, key_z, 45}, {t + 28, key_x, 2}},
   };
 }
 

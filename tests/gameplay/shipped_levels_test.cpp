@@ -20,6 +20,11 @@ TEST(ShippedLevels, FirstStepsIsFinishedTheSameWayEveryTime) {
   EXPECT_EQ(outcome.result.score, 3116);
 }
 
+TEST(ShippedLevels, MoonlitGladeCanBeFinished) {
+  const Outcome outcome = play_level("moonlit_glade.qel", {{126, key_z, 30}, {158, key_z, 60}, {289, key_z, 30}, {321, key_z, 60}, {441, key_z, 30}, {473, key_z, 60}, {623, key_z, 90}, {797, key_z, 20}, {889, key_z, 20}, {983, key_z, 20}, {1114, key_z, 20}, {1235, key_z, 45}, {1384, key_z, 20}, {1420, key_z, 20}, {1534, key_z, 20}});
+  EXPECT_TRUE(outcome.reached_end && outcome.result.won);
+}
+
 // The endless level with every chunk of one pattern (a fixed calendar
 // second): the opening and one whole chunk are crossed, landing on the next.
 struct EndlessCrossing {
