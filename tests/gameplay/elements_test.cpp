@@ -135,16 +135,6 @@ class Player : public Elements {
   bool shows(const platform::Sprite& sprite) { return unicorn.current_sprite.same_image_data(sprite); }
 };
 
-TEST_F(Player, StartsAliveWithNothingUsed) {
-  EXPECT_EQ(unicorn.score, 0);
-  EXPECT_TRUE(unicorn.alive);
-  EXPECT_FLOAT_EQ(unicorn.vertical_speed, 0.0f);
-  EXPECT_EQ(unicorn.max_jumps, 2);
-  EXPECT_EQ(unicorn.max_dashes, 1);
-  EXPECT_EQ(unicorn.jumps_used + unicorn.dashes_used + unicorn.dash_timer, 0);
-  EXPECT_FLOAT_EQ(unicorn.reference_height, 480.0f);
-}
-
 TEST_F(Player, DashEndsAfterItsCountdownAndRunningReturns) {
   unicorn.dash_timer = 1;
   unicorn.dashing = true;

@@ -227,16 +227,6 @@ TEST_F(Play, HeldZWeakensGravity) {
   EXPECT_NEAR(game->player.vertical_speed, 400.0f - 4.0f - 15 * 10.0f, 0.01f);
 }
 
-TEST_F(Play, LandingPushesOutAndGivesBackJumps) {
-  runway();
-  escape_after(30);
-  make().run();
-  // Standing settles into landing and lifting by one step in turn.
-  EXPECT_EQ(game->player.jumps_used, 0);
-  EXPECT_NEAR(game->player.vertical_speed, 0.0f, 25.0f);
-  EXPECT_NEAR(game->player.get_y(), 196.0f, 4.0f);
-}
-
 TEST_F(Play, PhysicsStepPushesOutBumpsTheHeadAndCapsTheHeight) {
   runway(1).ground(0, 150, "flat");  // a ceiling piece over the start
   Game& g = make();
@@ -384,14 +374,6 @@ TEST_F(Play, DefinitionsAreBackAtBaseWhenTheRunEnds) {
   make().run();
   EXPECT_EQ(game->player.score, 121 + 10 + 20 + 30);
   EXPECT_EQ(game->item_defs["coin"].current_points, 10);
-}
-
-TEST_F(Play, MissedItemBreaksTheChainInPlay) {
-  runway().itemdef("coin", 10, 10, "cumulative", "no", "no");
-  level.item(200, 300, "coin").item(300, 100, "coin").item(600, 300, "coin");
-  escape_after(200);
-  make().run();
-  EXPECT_EQ(game->player.score, 201 + 10 + 10);
 }
 
 TEST_F(Play, JumpAndDashSoundsPlay) {
