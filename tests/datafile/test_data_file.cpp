@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include "datafile/data_file.h"
+#include "temp_folder.h"
+
+namespace {
+
+using Table = std::map<std::string, DataValue>;
+
+const std::string good_level =
+    "type normal\nbackground sky\nground 0 400 ground1 movefunc1\nitem 120 300 star\n"
+    "itemdef star 10 2 cumulative notCrashable notDeadly\n";
+
+// The message a call throws, or "" when it throws none. The reader throws
+// std::string, the getters C-strings: a message of the other kind escapes.
+template <typename Kind = std::string, typename Call>
+std::string message_of(Call call) {
+  try {
+    call();
+  } catch (const Kind& message) {
+    return message;
+  }
+  return "";
+}
+
+class Reader : public ::testing::Test {
+ protected:
+  // Writes the text to a file of its own and reads it into one of the tables.
+  std::string read(const std::string& content, Table DataFile::*table = &DataFile::level_table) {
+    path = folder.write("file" + std::to_string(++files), content);
+    return message_of([&] { data.read(path, &(data.*table)); });
+  }
+  DataValue& level(const std::string& keyword) { return data.level_table.at(keyword); }
+
+  TempFolder folder;
+  DataFile data;
+  std::string path;
+  int files = 0;
+};
+
+}  // namespace
+
+TEST(ItemDef, EachFlagNeedsItsExactWordInItsOwnPlace) {
+  const ItemDef star(10, 10, 2, "cumulative", "notCrashable", "deadly");
+  EXPECT_TRUE(star.cumulative && !star.crashable && star.deadly);
+  for (const char* near_miss : {"Cumulative", "cumulative ", "cumulativ", ""}) {
+    EXPECT_FALSE(ItemDef(1, 1, 0, near_miss, "", "").cumulative) << '"' << near_miss << '"';
+  }
+  const ItemDef shuffled(1, 1, 0, "crashable", "deadly", "cumulative");
+  EXPECT_FALSE(shuffled.cumulative || shuffled.crashable || shuffled.deadly);
+}
+
+TEST_F(Reader, MessagesNameTheFirstMissingKeywordOrTheUnknownOnesLine) {
+  const struct {
+    std::string content, message;
+    Table DataFile::*table = &DataFile::level_table;
+  } cases[] = {
+      {"", "Obligatory keyword background not defined"},
+      {"", "Obligatory keyword name not defined", &DataFile::profile_table},
+      {"", "Obligatory keyword event not defined", &DataFile::campaign_table},
+      {"", "Obligatory keyword background not defined", &DataFile::config_table},
+      {"background b\nground 1 2 g f\nitem 1 2 i\nitemdef i 1 1 a b c\n", "Obligatory keyword type not defined"},
+      {"#one\n#two\n\n lives 3\nx\n", "Unknown keyword on line 5: x"},  // every line counts
+      {"lives 3\r\nfoo\r\n", "Unknown keyword on line 2: foo"},
+      {"Lives 3\n", "Unknown keyword on line 1: Lives"},
+      {"lives\t3\n", "Unknown keyword on line 1: lives\t3"},
+      {std::string(1 << 20, 'x') + "\nfoo\n", "Unknown keyword on line 1: " + std::string(255, 'x')},
+      {"background " + std::string(1 << 20, 'x') + "\nfoo\n", "Unknown keyword on line 2: foo"},
+      {std::string("\0\0#\n", 4), std::string("Unknown keyword on line 1: \0\0#", 30)},
+      {" lives 3\n#lives 3\n\n" + good_level, ""},
+  };
+  for (const auto& test : cases) {
+    data = DataFile();
+    EXPECT_EQ(read(test.content, test.table), test.message) << test.content.substr(0, 40);
+  }
+}
+
+TEST_F(Reader, VersionAboveOneIsRefusedRightAfterItsLineAndStaysInTheTable) {
+  EXPECT_EQ(read("version 1.0\n" + good_level), "");
+  // The refused version stays in the table and spoils the next file read into it.
+  for (const std::string& content : {std::string("version 1.5\nfoo\n"), "#fine\n" + good_level}) {
+    const std::string message = read(content);
+    EXPECT_EQ(message, "Error opening file '" + path + "'. Incompatible version.");
+  }
+}
+
+TEST_F(Reader, FoldersDevicesAndMissingFilesCannotBeOpened) {
+  const std::string here = folder.path.string();
+  for (const std::string& bad : {here, here + "/missing.qel", std::string("/dev/zero")}) {
+    EXPECT_EQ(message_of([&] { data.read(bad, &data.level_table); }), bad + " could not be opened!");
+  }
+}
+
+TEST_F(Reader, NumbersParseLikeStreamExtractionAndBadOnesGiveZero) {
+  const struct {
+    std::string value;
+    std::int32_t lives;
+    double acceleration;
+  } cases[] = {{"many", 0, 0.0},       {"4 more", 4, 4.0},  {"3.9", 3, 3.9},
+               {"  -7", -7, -7.0},     {"0.5x", 0, 0.5},    {"1e999", 1, 0.0},
+               {"99999999999", 0, 99999999999.0}, {"-99999999999", 0, -99999999999.0}};
+  for (const auto& test : cases) {
+    ASSERT_EQ(read(good_level + "lives " + test.value + "\nacceleration " + test.value + "\n"), "");
+    EXPECT_TRUE(level("lives").set && level("acceleration").set);
+    EXPECT_EQ(level("lives").int_value, test.lives) << test.value;
+    EXPECT_EQ(level("acceleration").double_value, test.acceleration) << test.value;
+  }
+}
+
+TEST_F(Reader, StringsKeepInnerBlanksAndOverlongLinesAreCutWithoutStoppingTheReading) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"background  two # words \t\r\n", " two # words"},
+      {"background\n", ""},
+      {"background " + std::string(300, 'b') + "\n", std::string(244, 'b')},
+      {"background " + std::string(244, 'c') + "\r\n", std::string(244, 'c')},  // the CR is not counted
+  };
+  for (const auto& [line, expected] : cases) {
+    ASSERT_EQ(read(good_level + line + "type last\n"), "");
+    EXPECT_EQ(level("background").string_value, expected);
+    EXPECT_EQ(level("type").string_value, "last") << "the last of repeated lines wins";
+  }
+}
+
+TEST_F(Reader, RecordsAppendInFileOrderAndTheFirstItemDefinitionWins) {
+  ASSERT_EQ(read(good_level + "ground 10 -20 ground2 none extra\nground x 5 ground3 none\nitem 7 8 moon\n" +
+                 "itemdef star 99 9 x crashable deadly\nitemdef moon 5 0 x crashable deadly\n" +
+                 "itemdef sun 3 x crashable deadly\n"),
+            "");
+  std::string records;
+  for (const GroundEntry& g : level("ground").grounds) {
+    records += std::to_string(g.x) + ' ' + std::to_string(g.y) + ' ' + g.get_name() + ' ' + g.get_move_function() + '|';
+  }
+  for (const ItemEntry& i : level("item").items) records += std::to_string(i.x + i.y) + ' ' + i.get_name() + '|';
+  for (const auto& [name, d] : level("itemdef").itemdefs) {
+    records += name + ' ' + std::to_string(d.base_points) + ' ' + std::to_string(d.current_points) + ' ' +
+               std::to_string(d.increment) + ' ' + std::to_string(d.cumulative * 100 + d.crashable * 10 + d.deadly);
+    records += '|';
+  }
+  // A number that does not parse leaves the fields after it empty.
+  EXPECT_EQ(records, "0 400 ground1 movefunc1|10 -20 ground2 none|0 0  |420 star|15 moon|"
+                     "moon 5 5 0 11|star 10 10 2 100|sun 3 3 0 0|");
+}
+
+// The loaders read paths relative to the working folder, so one test does it all there.
+TEST(Loaders, DefaultsFailedLoadsAndRepeatedReadsIntoOneReader) {
+  TempFolder folder;
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path);
+  folder.write("levels/first.qel", good_level + "lives 5\n");
+  folder.write("levels/second.qel", "background dusk\nground 9 9 ground9 none\nmax_speed 2500\n");
+  folder.write("levels/broken.qel", "type broken\nbogus line\n");
+  folder.write("profiles/anna.prf", "name Anna\nunlocked_level one.qel\n");
+
+  DataFile data;
+  data.load_level("first.qel");
+  EXPECT_EQ(data.get_double("acceleration"), 0.2);
+  EXPECT_EQ(data.get_double("max_speed"), 1000.0);
+  EXPECT_FALSE(data.level_table.at("acceleration").set || data.level_table.at("max_speed").set);
+
+  EXPECT_EQ(message_of([&] { data.load_level("missing.qel"); }), "levels/missing.qel could not be opened!");
+  EXPECT_EQ(message_of([&] { data.load_level("broken.qel"); }), "Unknown keyword on line 2: bogus");
+  EXPECT_EQ(data.get_string("type"), "normal") << "a failed load leaves current alone";
+
+  data.load_level("second.qel");  // lacks "type", which the earlier reads set
+  EXPECT_EQ(data.get_string("background"), "dusk");
+  EXPECT_EQ(data.get_int("lives"), 5);
+  EXPECT_EQ(data.get_double("max_speed"), 2500.0);
+  ASSERT_EQ(data.get_grounds().size(), 2u);
+  EXPECT_EQ(data.get_grounds()[1].name, "ground9");
+
+  data.load_profile("anna.prf");
+  EXPECT_EQ(data.get_string_vector("unlocked_level"), std::vector<std::string>{"one.qel"});
+  EXPECT_EQ(message_of<const char*>([&] { data.get_int("lives"); }), "Requesting unset data: int!");
+  std::filesystem::current_path(previous);
+}
+
+TEST(Getters, UnsetSlotsThrowCStringMessages) {
+  DataFile data;
+  EXPECT_EQ(message_of<const char*>([&] { data.get_double("x"); }), "Requesting unset data: double!");
+  EXPECT_EQ(message_of<const char*>([&] { data.get_string("x"); }), "Requesting unset data: string s!");
+  EXPECT_EQ(message_of<const char*>([&] { data.get_string_vector("x"); }), "Requesting unset data: string vector!");
+  EXPECT_EQ(message_of<const char*>([&] { data.get_grounds(); }), "Requesting unset data: ground!");
+  EXPECT_EQ(message_of<const char*>([&] { data.get_items(); }), "Requesting unset data: item!");
+  EXPECT_EQ(message_of<const char*>([&] { data.get_itemdefs(); }), "Requesting unset data: itemdef!");
+}
