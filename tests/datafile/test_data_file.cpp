@@ -75,16 +75,14 @@ TEST_F(Reader, MessagesNameTheFirstMissingKeywordOrTheUnknownOnesLine) {
   }
 }
 
-TEST_F(Reader, VersionAboveOneIsRefusedRightAfterItsLineAndStaysInTheTable) {
+TEST_F(Reader, RefusedVersionsAndFilesThatCannotBeOpened) {
   EXPECT_EQ(read("version 1.0\n" + good_level), "");
   // The refused version stays in the table and spoils the next file read into it.
   for (const std::string& content : {std::string("version 1.5\nfoo\n"), "#fine\n" + good_level}) {
     const std::string message = read(content);
     EXPECT_EQ(message, "Error opening file '" + path + "'. Incompatible version.");
   }
-}
-
-TEST_F(Reader, FoldersDevicesAndMissingFilesCannotBeOpened) {
+  // Folders, devices and missing files cannot be opened.
   const std::string here = folder.path.string();
   for (const std::string& bad : {here, here + "/missing.qel", std::string("/dev/zero")}) {
     EXPECT_EQ(message_of([&] { data.read(bad, &data.level_table); }), bad + " could not be opened!");
@@ -92,13 +90,9 @@ TEST_F(Reader, FoldersDevicesAndMissingFilesCannotBeOpened) {
 }
 
 TEST_F(Reader, NumbersParseLikeStreamExtractionAndBadOnesGiveZero) {
-  const struct {
-    std::string value;
-    std::int32_t lives;
-    double acceleration;
-  } cases[] = {{"many", 0, 0.0},       {"4 more", 4, 4.0},  {"3.9", 3, 3.9},
-               {"  -7", -7, -7.0},     {"0.5x", 0, 0.5},    {"1e999", 1, 0.0},
-               {"99999999999", 0, 99999999999.0}, {"-99999999999", 0, -99999999999.0}};
+  const struct { std::string value; std::int32_t lives; double acceleration; } cases[] = {
+      {"many", 0, 0.0}, {"4 more", 4, 4.0}, {"3.9", 3, 3.9}, {"  -7", -7, -7.0}, {"0.5x", 0, 0.5}, {"1e999", 1, 0.0},
+      {"99999999999", 0, 99999999999.0}, {"-99999999999", 0, -99999999999.0}};
   for (const auto& test : cases) {
     ASSERT_EQ(read(good_level + "lives " + test.value + "\nacceleration " + test.value + "\n"), "");
     EXPECT_TRUE(level("lives").set && level("acceleration").set);
