@@ -12,37 +12,30 @@
 
 // A small data tree in a fresh temporary folder, the working directory while
 // it lives: a plain menu background, the 21 selector frames, the credits cards
-// (grey, the closing one magenta) and empty profiles/, levels/, high_scores/.
+// (grey, the fourth 170, the closing one magenta) and empty profiles/,
+// levels/ and high_scores/.
 struct FrontendTree {
-  static constexpr platform::PixelBuffer::Rgba closing_card{200, 0, 200, 255};
-
   FrontendTree() {
-    static int count = 0;
-    root = std::filesystem::temp_directory_path() /
-           ("morvane_frontend_" + std::to_string(::getpid()) + "_" + std::to_string(count++));
     std::filesystem::remove_all(root);
     for (const char* folder : {"profiles", "levels", "high_scores"}) std::filesystem::create_directories(root / folder);
     std::filesystem::current_path(root);
     write("config/main.cfg", "background menu.png\n");
-    picture("menu.png", 640, 480, {40, 40, 120, 255});
+    picture("menu.png", 640, {40, 40, 120, 255});
     for (int frame = 1; frame <= 21; ++frame) {
       char name[32];
       std::snprintf(name, sizeof name, "star_selector/%04d.png", frame);
-      picture(name, 30, 30, {255, 255, 0, 255});
+      picture(name, 30, {255, 255, 0, 255});
     }
-    std::uint8_t shade = 50;  // the fourth card is 170
-    for (const char* card : {"CSarvel", "COrvik", "CTolvar", "Drumvelt"}) {
-      picture(std::string("game_data/") + card + ".png", 100, 480, {shade, shade, shade, 255});
-      shade += 40;
-    }
-    picture("game_data/Special.png", 100, 480, closing_card);
+    const char* cards[] = {"CSarvel", "COrvik", "CTolvar", "Drumvelt"};
+    for (std::uint8_t i = 0, shade = 50; i < 4; ++i, shade += 40)
+      picture(std::string("game_data/") + cards[i] + ".png", 100, {shade, shade, shade, 255});
+    picture("game_data/Special.png", 100, {200, 0, 200, 255});
   }
   ~FrontendTree() {
     std::error_code error;
     std::filesystem::current_path(previous, error);
     std::filesystem::remove_all(root, error);
   }
-
   void write(const std::string& path, const std::string& text) const {
     std::filesystem::create_directories((root / path).parent_path());
     std::ofstream(root / path, std::ios::binary) << text;
@@ -58,16 +51,18 @@ struct FrontendTree {
           "type normal\nbackground hills\nground 0 0 flat none\nitem 100 100 coin\nitemdef coin 10 0 no no no\n" +
               extra_lines);
   }
-  void picture(const std::string& path, int width, int height, platform::PixelBuffer::Rgba colour) const {
+  // A one-colour picture, square when narrow, else the window's height.
+  void picture(const std::string& path, int width, platform::PixelBuffer::Rgba colour) const {
     std::filesystem::create_directories((root / path).parent_path());
-    platform::PixelBuffer buffer(width, height);
-    for (int y = 0; y < height; ++y)
+    platform::PixelBuffer buffer(width, width < 100 ? width : 480);
+    for (int y = 0; y < buffer.get_height(); ++y)
       for (int x = 0; x < width; ++x) buffer.set_pixel(x, y, colour);
     platform::PNGProvider::save(buffer, (root / path).string());
   }
 
   std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::path root;
+  std::filesystem::path root = std::filesystem::temp_directory_path() /
+                               ("morvane_frontend_" + std::to_string(::getpid()) + "_" + std::to_string(std::rand()));
 };
 
 // Virtual clock and scripted keys; frames count from the moment of scripting,
@@ -82,11 +77,8 @@ struct KeyScript {
     seam.key_at_poll(seam.polls() + frame, key, is_down);
     return *this;
   }
-  // Delivers at once a key event scripted now, as if during the last frame.
-  void now(int key, bool is_down) {
-    seam.key_now(key, is_down);
-    platform::KeepAlive::process(0);
-  }
+  // A key goes down or up at once, as if during the frame just shown.
+  void now(int key, bool is_down) { at(0, key, is_down), platform::KeepAlive::process(0); }
   // Delivers what is left of the script (the releases after a screen ended).
   void settle() {
     while (!seam.script_done()) platform::KeepAlive::process(0);
@@ -97,10 +89,10 @@ struct KeyScript {
   platform::ScopedSeam scoped{seam};
 };
 
-// True when some pixel of the rectangle [left, right) x [top, bottom) is
-// within `tolerance` of the colour in each channel.
+// True when some pixel of [left, right) x [top, bottom) is within `tolerance`
+// of the colour in each channel.
 inline bool shows(const platform::PixelBuffer& shot, int left, int top, int right, int bottom, int r, int g, int b,
-                  int tolerance = 0) {
+                  int tolerance = 3) {
   for (int y = top; y < bottom; ++y)
     for (int x = left; x < right; ++x) {
       const auto p = shot.get_pixel(x, y);
@@ -109,7 +101,13 @@ inline bool shows(const platform::PixelBuffer& shot, int left, int top, int righ
     }
   return false;
 }
-// The one pixel at (x, y).
 inline bool pixel_is(const platform::PixelBuffer& shot, int x, int y, int r, int g, int b, int tolerance = 3) {
   return shows(shot, x, y, x + 1, y + 1, r, g, b, tolerance);
+}
+// The menu gradient at the top and bottom of a column, and the text colour in a rectangle.
+inline bool menu_gradient(const platform::PixelBuffer& shot, int x = 5) {
+  return pixel_is(shot, x, 1, 23, 95, 39, 4) && pixel_is(shot, x, 478, 7, 56, 17, 4);
+}
+inline bool text_in(const platform::PixelBuffer& shot, int left, int top, int right, int bottom) {
+  return shows(shot, left, top, right, bottom, 186, 145, 42, 0);
 }
