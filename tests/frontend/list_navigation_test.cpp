@@ -14,13 +14,6 @@ int after(ListNavigation& list, int entries, int presses) {
   return list.first * 100 + list.row;
 }
 
-TEST(ListText, ShowsTheWindowOfNamesEachOnItsOwnLine) {
-  const std::vector<std::string> names{"a", "b", "c"};
-  EXPECT_EQ(list_text(0, 10, names), "a\nb\nc\n");
-  EXPECT_EQ(list_text(1, 1, names), "b\n");
-  EXPECT_EQ(list_text(3, 10, names) + list_text(7, 10, names), "");
-}
-
 TEST(ListNavigation, WrapsAndScrollsOverOneNineAndTwentyFiveEntries) {
   ListNavigation one, nine, many;
   EXPECT_EQ(after(one, 1, +1), 0);
@@ -34,14 +27,16 @@ TEST(ListNavigation, WrapsAndScrollsOverOneNineAndTwentyFiveEntries) {
   EXPECT_EQ(after(many, 25, -10), 1400);
 }
 
-TEST(ListNavigation, AHeldKeyActsOnceUntilReleased) {
+TEST(ListNavigation, AHeldKeyActsOnceUntilReleasedAndTheTextShowsTheWindow) {
   ListNavigation list;
   list.apply(true, false, false, 5);
   for (int frame = 0; frame < 5; ++frame) list.apply(true, false, true, 5);
-  EXPECT_EQ(list.row, 1);
-  list.apply(false, false, false, 5);
-  list.apply(true, false, false, 5);
-  EXPECT_EQ(list.row, 2);
+  EXPECT_EQ(after(list, 5, +1), 2);
+
+  const std::vector<std::string> names{"a", "b", "c"};
+  EXPECT_EQ(list_text(0, 10, names), "a\nb\nc\n");
+  EXPECT_EQ(list_text(1, 1, names), "b\n");
+  EXPECT_EQ(list_text(3, 10, names) + list_text(7, 10, names), "");
 }
 
 }  // namespace
