@@ -20,6 +20,11 @@ TEST(ShippedLevels, FirstStepsIsFinishedTheSameWayEveryTime) {
   EXPECT_EQ(outcome.result.score, 3116);
 }
 
+TEST(ShippedLevels, TwilightMeadowCanBeFinished) {
+  const Outcome outcome = play_level("twilight_meadow.qel", {{125, key_z, 20}, {248, key_z, 30}, {280, key_z, 60}, {434, key_z, 30}, {466, key_z, 60}, {616, key_z, 45}, {747, key_z, 30}, {779, key_z, 60}, {993, key_z, 20}, {1114, key_z, 20}, {1210, key_z, 90}, {1211, key_z, 20}, {1327, key_z, 20}, {1415, key_z, 20}, {1595, key_z, 20}, {1705, key_z, 20}, {1819, key_z, 20}});
+  EXPECT_TRUE(outcome.reached_end && outcome.result.won);
+}
+
 TEST(ShippedLevels, MoonlitGladeCanBeFinished) {
   const Outcome outcome = play_level("moonlit_glade.qel", {{126, key_z, 30}, {158, key_z, 60}, {289, key_z, 30}, {321, key_z, 60}, {441, key_z, 30}, {473, key_z, 60}, {623, key_z, 90}, {797, key_z, 20}, {889, key_z, 20}, {983, key_z, 20}, {1114, key_z, 20}, {1235, key_z, 45}, {1384, key_z, 20}, {1420, key_z, 20}, {1534, key_z, 20}});
   EXPECT_TRUE(outcome.reached_end && outcome.result.won);
