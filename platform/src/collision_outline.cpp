@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <string>
 #include <vector>
 
+#include "internal.h"
 #include "outline_tracing.h"
 
 namespace platform {
@@ -158,9 +161,28 @@ bool CollisionOutline::Impl::contains(float x, float y) const {
   return inside;
 }
 
+// The endless level builds the same pieces again and again: their traced
+// contours are kept by file version and settings, and a new outline copies them.
 CollisionOutline::CollisionOutline(const std::string& png_path, int alpha_limit, OutlineAccuracy accuracy,
-                                   bool get_insides)
-    : CollisionOutline(PNGProvider::load(png_path), alpha_limit, accuracy, get_insides) {}
+                                   bool get_insides) {
+  struct Traced {
+    unsigned int width, height;
+    std::vector<outline::Contour> contours;
+  };
+  static std::map<std::string, Traced> traced_files;
+
+  const std::string key = picture_file_key(png_path) + '|' + std::to_string(alpha_limit) + '|' +
+                          std::to_string(static_cast<int>(accuracy)) + '|' + (get_insides ? "1" : "0");
+  auto found = traced_files.find(key);
+  if (found == traced_files.end()) {
+    const CollisionOutline fresh(PNGProvider::load(png_path), alpha_limit, accuracy, get_insides);
+    found = traced_files.emplace(key, Traced{fresh.impl_->width, fresh.impl_->height, fresh.impl_->contours}).first;
+  }
+  impl_ = std::make_shared<Impl>();
+  impl_->width = found->second.width;
+  impl_->height = found->second.height;
+  impl_->contours = found->second.contours;
+}
 
 CollisionOutline::CollisionOutline(const PixelBuffer& picture, int alpha_limit, OutlineAccuracy accuracy,
                                    bool get_insides)

@@ -89,11 +89,9 @@ SDL_Texture* Frame::texture_for(const std::shared_ptr<GraphicContext::Impl>& gc,
   return texture_;
 }
 
-namespace {
-
 // What identifies one version of a file: its absolute path, size and time of
 // last change, so a rewritten file is decoded again.
-std::string file_key(const std::string& path) {
+std::string picture_file_key(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code error;
   const fs::path absolute = fs::absolute(path, error);
@@ -104,6 +102,8 @@ std::string file_key(const std::string& path) {
   const auto stamp = fs::last_write_time(absolute, error).time_since_epoch().count();
   return absolute.lexically_normal().string() + '|' + std::to_string(size) + '|' + std::to_string(stamp);
 }
+
+namespace {
 
 PixelBuffer cut_cell(const PixelBuffer& picture, const SDL_Rect& cell) {
   PixelBuffer result(cell.w, cell.h);
@@ -122,7 +122,7 @@ std::shared_ptr<Frame> cached_frame(const std::string& path, const SDL_Rect* cel
   static std::map<std::string, PixelBuffer> pictures;
   static std::map<std::string, std::shared_ptr<Frame>> frames;
 
-  const std::string key = file_key(path);
+  const std::string key = picture_file_key(path);
   std::string frame_key = key;
   if (cell) {
     frame_key += '|' + std::to_string(cell->x) + ',' + std::to_string(cell->y) + ',' + std::to_string(cell->w) +

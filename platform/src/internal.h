@@ -14,6 +14,11 @@
 
 namespace platform {
 
+// Identifies one version of a picture file (path, size, time of change) for
+// the caches of decoded pictures and traced outlines; throws Exception naming
+// the file when it is missing or not a regular file.
+std::string picture_file_key(const std::string& path);
+
 // The window, its renderer and the offscreen target every drawing goes to.
 struct GraphicContext::Impl {
   SDL_Window* window = nullptr;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -159,5 +160,16 @@ TEST(CollisionOutline, MissingOrCorruptPicturesThrowNamingTheFile) {
   const std::string good = (folder / "good_out.png").string();
   PNGProvider::save(picture(6, 3, {{0, 0, 6, 3}}), good);
   EXPECT_BOX(CollisionOutline(good), 0, 0, 6, 3);
+
+  // Outlines of one file are traced once but placed independently, and a
+  // rewritten file is traced again.
+  CollisionOutline first(good), second(good);
+  first.set_translation(100, 50);
+  EXPECT_BOX(first, 100, 50, 106, 53);
+  EXPECT_BOX(second, 0, 0, 6, 3);
+  std::filesystem::remove(good);
+  PNGProvider::save(picture(8, 4, {{0, 0, 8, 4}}), good);
+  std::filesystem::last_write_time(good, std::filesystem::last_write_time(good) + std::chrono::seconds(2));
+  EXPECT_BOX(CollisionOutline(good), 0, 0, 8, 4);
   std::filesystem::remove_all(folder);
 }
