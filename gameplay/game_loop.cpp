@@ -48,7 +48,7 @@ GameResult Game::run() {
     float sum = 0.0f;
     for (float t : frame_times) sum += t;
     frame_time = sum / static_cast<float>(frame_times.size());
-    scroll_step = (speed_bonus + 500.0f) * frame_time;
+    scroll_step = static_cast<float>((speed_bonus + 500.0) * frame_time);
 
     // 3-5: actions.
     if (dash_pressed) {

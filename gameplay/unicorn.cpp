@@ -8,14 +8,15 @@ namespace {
 // Scales an outline and shifts it so the scaled picture keeps its top-left
 // where the unscaled one had it (the shift always uses the full 1.8).
 void scale_and_align(platform::CollisionOutline& outline, float scale_x, float scale_y) {
-  const float align_scale = 1.8f;
+  const double align_scale = 1.8;
   outline.set_scale(scale_x, scale_y);
   platform::Origin origin;
   float unused_x, unused_y;
   outline.get_alignment(origin, unused_x, unused_y);
-  const float w = static_cast<float>(outline.get_width());
-  const float h = static_cast<float>(outline.get_height());
-  outline.set_alignment(origin, w * align_scale * 0.5f - w * 0.5f, h * align_scale * 0.5f - h * 0.5f);
+  const double w = outline.get_width();
+  const double h = outline.get_height();
+  outline.set_alignment(origin, static_cast<float>(w * align_scale * 0.5 - w * 0.5),
+                        static_cast<float>(h * align_scale * 0.5 - h * 0.5));
 }
 
 }  // namespace
@@ -83,8 +84,10 @@ void Unicorn::update(float dt) {
 }
 
 void Unicorn::update_outlines() {
-  const float direction = static_cast<float>(std::atan2(-vertical_speed, horizontal_speed / 10.0f));
-  const float tilt = direction * 0.2f;
+  // Worked in double, stored as float, as the tilt has always been computed.
+  const float direction =
+      static_cast<float>(std::atan2(static_cast<double>(-vertical_speed), horizontal_speed / 10.0));
+  const float tilt = static_cast<float>(direction * 0.2);
   const platform::Angle angle = platform::Angle::from_radians(tilt);
   current_sprite.set_angle(angle);
   for (platform::CollisionOutline* outline : {&upper_outline, &middle_outline, &lower_outline}) {

@@ -179,7 +179,10 @@ HEAD_SHAPE = ('<ellipse cx="87" cy="27" rx="13" ry="9.5" transform="rotate(32 87
               '<circle cx="95.5" cy="34" r="6.5"/>'
               '<polygon points="74,19 88,22 90,36 86,64 72,64 64,48"/>')
 BODY_SHAPE = '<ellipse cx="48" cy="57" rx="26" ry="13"/>'
-FEET_SHAPE = '<rect x="24" y="75" width="72" height="26.5" rx="6"/>'
+# The hooves are a narrow band under the middle of the outline box: the
+# outlines tilt about the box's centre (column 54, row 57) with the jump, and
+# a wide band would swing its rear end into the ground on take-off.
+FEET_SHAPE = '<rect x="45" y="75" width="18" height="26.5" rx="4"/>'
 
 
 def outline_svg(shape, across=1.8):

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "shipped_play.h"
 
 // Key scripts that play the shipped levels, found with gameplay_script_search
@@ -12,21 +14,37 @@ Outcome play_level(const char* level_file, const std::vector<Press>& script) {
   return play_shipped(setup, script, 6000);
 }
 
+// The shipped outlines tilt with the jump; the hooves must not swing into the
+// ground on take-off, which would land the unicorn at once at half height.
+TEST(ShippedLevels, TappedJumpFromFlatGroundReachesFullHeight) {
+  PlaySetup setup;
+  setup.level_file = "first_steps.qel";
+  int frame = 0;
+  float take_off = 0.0f, peak = 0.0f;
+  setup.each_frame = [&](Game& g) {
+    if (frame == 131) take_off = g.player.y;
+    if (frame > 131) peak = std::max(peak, g.player.y);
+    ++frame;
+  };
+  play_shipped(setup, {{131, key_z, 3}}, 175);
+  EXPECT_NEAR(peak - take_off, 80.0f, 5.0f);
+}
+
 TEST(ShippedLevels, FirstStepsIsFinishedTheSameWayEveryTime) {
-  const Outcome outcome = play_level("first_steps.qel", {{131, key_z, 20}, {313, key_z, 30}, {345, key_z, 60}, {498, key_z, 20}, {648, key_z, 30}, {817, key_z, 45}, {1014, key_z, 20}, {1246, key_z, 45}, {1473, key_z, 20}, {1655, key_z, 30}, {1687, key_z, 60}, {1922, key_z, 20}});
+  const Outcome outcome = play_level("first_steps.qel", {{133, key_z, 20}, {312, key_z, 20}, {382, key_z, 20}, {502, key_z, 20}, {670, key_z, 20}, {793, key_z, 20}, {896, key_z, 20}, {1016, key_z, 20}, {1151, key_z, 20}, {1203, key_z, 20}, {1330, key_z, 20}, {1474, key_z, 20}, {1636, key_z, 20}, {1736, key_z, 20}, {1924, key_z, 20}});
   EXPECT_TRUE(outcome.reached_end && outcome.result.won);
   // The golden run: the same frames and score on every run and machine.
   EXPECT_EQ(outcome.frames, 2086);
-  EXPECT_EQ(outcome.result.score, 3116);
+  EXPECT_EQ(outcome.result.score, 3246);
 }
 
 TEST(ShippedLevels, TwilightMeadowCanBeFinished) {
-  const Outcome outcome = play_level("twilight_meadow.qel", {{125, key_z, 20}, {248, key_z, 30}, {280, key_z, 60}, {434, key_z, 30}, {466, key_z, 60}, {616, key_z, 45}, {747, key_z, 30}, {779, key_z, 60}, {993, key_z, 20}, {1114, key_z, 20}, {1210, key_z, 90}, {1211, key_z, 20}, {1327, key_z, 20}, {1415, key_z, 20}, {1595, key_z, 20}, {1705, key_z, 20}, {1819, key_z, 20}});
+  const Outcome outcome = play_level("twilight_meadow.qel", {{131, key_z, 20}, {265, key_z, 20}, {371, key_z, 45}, {516, key_z, 3}, {621, key_z, 20}, {754, key_z, 20}, {882, key_z, 20}, {997, key_z, 20}, {1115, key_z, 20}, {1246, key_z, 20}, {1318, key_z, 20}, {1413, key_z, 20}, {1594, key_z, 20}, {1707, key_z, 20}, {1821, key_z, 20}});
   EXPECT_TRUE(outcome.reached_end && outcome.result.won);
 }
 
 TEST(ShippedLevels, MoonlitGladeCanBeFinished) {
-  const Outcome outcome = play_level("moonlit_glade.qel", {{126, key_z, 30}, {158, key_z, 60}, {289, key_z, 30}, {321, key_z, 60}, {441, key_z, 30}, {473, key_z, 60}, {623, key_z, 90}, {797, key_z, 20}, {889, key_z, 20}, {983, key_z, 20}, {1114, key_z, 20}, {1235, key_z, 45}, {1384, key_z, 20}, {1420, key_z, 20}, {1534, key_z, 20}});
+  const Outcome outcome = play_level("moonlit_glade.qel", {{129, key_z, 20}, {254, key_z, 20}, {416, key_z, 20}, {543, key_z, 20}, {636, key_z, 3}, {651, key_z, 3}, {755, key_z, 20}, {868, key_z, 20}, {982, key_z, 20}, {1116, key_z, 20}, {1237, key_z, 45}, {1362, key_z, 45}, {1439, key_z, 20}, {1563, key_z, 20}});
   EXPECT_TRUE(outcome.reached_end && outcome.result.won);
 }
 
@@ -39,26 +57,26 @@ struct EndlessCrossing {
 };
 
 const EndlessCrossing endless_crossings[] = {
-    {0, false, {{129, key_z, 20}, {312, key_x, 2}, {414, key_z, 30}, {446, key_z, 60}, {592, key_z, 20}, {764, key_z, 20}}},
-    {0, true, {{42, key_z, 30}, {74, key_z, 60}, {232, key_z, 3}}},
-    {1, false, {{129, key_z, 20}, {312, key_x, 2}, {414, key_z, 30}, {446, key_z, 60}, {592, key_z, 20}, {775, key_z, 20}}},
-    {1, true, {{41, key_z, 30}, {73, key_z, 60}, {224, key_z, 20}}},
-    {2, false, {{129, key_z, 20}, {312, key_x, 2}, {414, key_z, 30}, {446, key_z, 60}, {592, key_z, 20}, {766, key_z, 20}}},
-    {2, true, {{41, key_z, 30}, {73, key_z, 60}, {232, key_z, 20}}},
-    {3, false, {{129, key_z, 20}, {312, key_x, 2}, {414, key_z, 30}, {446, key_z, 60}, {592, key_z, 3}, {610, key_x, 2}, {739, key_z, 20}}},
-    {3, true, {{41, key_z, 30}, {73, key_z, 60}}},
-    {4, false, {{129, key_z, 20}, {312, key_x, 2}, {414, key_z, 30}, {446, key_z, 60}, {588, key_z, 3}, {606, key_x, 2}, {714, key_z, 20}}},
-    {4, true, {{41, key_z, 30}, {73, key_z, 60}, {232, key_z, 20}}},
-    {5, false, {{129, key_z, 20}, {312, key_x, 2}, {414, key_z, 30}, {446, key_z, 60}, {584, key_z, 30}, {616, key_z, 60}, {726, key_z, 20}}},
-    {5, true, {{41, key_z, 30}, {73, key_z, 60}, {232, key_z, 20}}},
-    {6, false, {{129, key_z, 20}, {312, key_x, 2}, {414, key_z, 30}, {446, key_z, 60}, {592, key_z, 20}}},
-    {6, true, {{41, key_z, 30}, {73, key_z, 60}}},
-    {7, false, {{129, key_z, 20}, {312, key_x, 2}, {414, key_z, 30}, {446, key_z, 60}, {592, key_z, 45}, {748, key_z, 20}}},
-    {7, true, {{41, key_z, 30}, {73, key_z, 60}}},
-    {8, false, {{129, key_z, 20}, {312, key_x, 2}, {414, key_z, 30}, {446, key_z, 60}, {592, key_z, 90}, {761, key_z, 20}}},
-    {8, true, {{41, key_z, 30}, {73, key_z, 60}, {232, key_z, 20}}},
-    {9, false, {{129, key_z, 20}, {312, key_x, 2}, {414, key_z, 30}, {446, key_z, 60}, {588, key_z, 10}, {600, key_x, 2}, {681, key_z, 20}}},
-    {9, true, {{41, key_z, 30}, {73, key_z, 60}, {232, key_z, 45}}},
+    {0, false, {{131, key_z, 20}, {311, key_z, 20}, {474, key_z, 20}, {601, key_z, 20}, {779, key_z, 20}}},
+    {0, true, {{47, key_z, 20}, {175, key_z, 20}, {210, key_z, 20}}},
+    {1, false, {{131, key_z, 20}, {311, key_z, 20}, {474, key_z, 20}, {601, key_z, 20}, {802, key_z, 20}}},
+    {1, true, {{47, key_z, 20}, {175, key_z, 20}, {201, key_z, 20}}},
+    {2, false, {{131, key_z, 20}, {311, key_z, 20}, {474, key_z, 20}, {601, key_z, 20}, {794, key_z, 20}}},
+    {2, true, {{47, key_z, 20}, {175, key_z, 20}, {231, key_z, 20}}},
+    {3, false, {{131, key_z, 20}, {311, key_z, 20}, {474, key_z, 20}, {601, key_z, 45}, {794, key_z, 20}}},
+    {3, true, {{47, key_z, 20}, {175, key_z, 20}}},
+    {4, false, {{131, key_z, 20}, {311, key_z, 20}, {474, key_z, 20}, {601, key_z, 20}, {769, key_z, 20}}},
+    {4, true, {{47, key_z, 20}, {175, key_z, 20}, {231, key_z, 20}}},
+    {5, false, {{131, key_z, 20}, {311, key_z, 20}, {474, key_z, 20}, {601, key_z, 45}, {753, key_z, 45}}},
+    {5, true, {{47, key_z, 20}, {175, key_z, 20}, {231, key_z, 20}}},
+    {6, false, {{131, key_z, 20}, {311, key_z, 20}, {474, key_z, 20}, {601, key_z, 20}}},
+    {6, true, {{47, key_z, 20}, {175, key_z, 20}}},
+    {7, false, {{131, key_z, 20}, {311, key_z, 20}, {474, key_z, 20}, {601, key_z, 45}, {767, key_z, 20}}},
+    {7, true, {{47, key_z, 20}, {175, key_z, 20}, {231, key_z, 20}}},
+    {8, false, {{131, key_z, 20}, {311, key_z, 20}, {474, key_z, 20}, {601, key_z, 30}, {633, key_z, 60}, {784, key_z, 20}}},
+    {8, true, {{47, key_z, 20}, {175, key_z, 20}, {231, key_z, 20}}},
+    {9, false, {{131, key_z, 20}, {311, key_z, 20}, {474, key_z, 20}, {601, key_z, 20}, {736, key_z, 20}}},
+    {9, true, {{47, key_z, 20}, {175, key_z, 20}, {231, key_z, 20}}},
 };
 
 class EndlessLevel : public ::testing::TestWithParam<EndlessCrossing> {};
