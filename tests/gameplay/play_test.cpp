@@ -366,8 +366,10 @@ TEST_F(Play, PopupsLiveNinetyNineDrawnFrames) {
   EXPECT_TRUE(h.popups.empty());
 }
 
-TEST_F(Play, DefinitionsAreBackAtBaseWhenTheRunEnds) {
+TEST_F(Play, DefinitionsAreBackAtBaseWhenTheRunStartsAndEnds) {
   runway().itemdef("coin", 10, 10, "cumulative", "no", "no");
+  // A worth left grown in the level data does not carry into the run.
+  level.file().level_table["itemdef"].itemdefs["coin"].current_points = 70;
   for (int x = 200; x <= 260; x += 30) level.item(x, 300, "coin");
   level.item(3000, 300, "coin");
   escape_after(120);
