@@ -17,20 +17,17 @@ TestScreen::TestScreen() {
   keyboard = window.get_keyboard();
 }
 
-ScopedDirectory::ScopedDirectory(const fs::path& directory) : previous_(fs::current_path()) {
-  fs::current_path(directory);
-}
-
+ScopedDirectory::ScopedDirectory(const fs::path& directory) : previous_(fs::current_path()) { fs::current_path(directory); }
 ScopedDirectory::~ScopedDirectory() { fs::current_path(previous_); }
 
-void FixtureTree::write_picture(const fs::path& path, int width, int height, int first_opaque_row,
-                                int last_opaque_row, int first_opaque_column, int last_opaque_column) {
-  if (last_opaque_row < 0) last_opaque_row = height - 1;
-  if (last_opaque_column < 0) last_opaque_column = width - 1;
+void FixtureTree::write_picture(const fs::path& path, int width, int height, int first_row, int last_row,
+                                int first_column, int last_column) {
+  if (last_row < 0) last_row = height - 1;
+  if (last_column < 0) last_column = width - 1;
   fs::create_directories(path.parent_path());
   platform::PixelBuffer picture(width, height);
-  for (int row = first_opaque_row; row <= last_opaque_row && row < height; ++row) {
-    for (int column = first_opaque_column; column <= last_opaque_column && column < width; ++column) picture.set_pixel(column, row, {90, 160, 60, 255});
+  for (int row = first_row; row <= last_row; ++row) {
+    for (int column = first_column; column <= last_column; ++column) picture.set_pixel(column, row, {90, 160, 60, 255});
   }
   platform::PNGProvider::save(picture, path.string());
 }
@@ -40,25 +37,22 @@ void FixtureTree::write_sprite_file(const fs::path& xml_path,
   fs::create_directories(xml_path.parent_path());
   std::ofstream out(xml_path);
   out << "<resources>\n";
-  for (const auto& [id, picture] : ids_and_pictures) {
+  for (const auto& [id, picture] : ids_and_pictures)
     out << "  <sprite name=\"" << id << "\"><image file=\"" << picture << "\"/></sprite>\n";
-  }
   out << "</resources>\n";
 }
 
-void FixtureTree::add_ground_picture(const std::string& name, int width, int height) {
+namespace {
+// Sprite file, picture and outline picture ("_out") of a ground piece or an item.
+void add_picture(const std::string& name, const std::string& sprite_id, int width, int height, int outline_divisor) {
   const fs::path base = fs::path("images") / name;
-  write_picture(base.string() + ".png", width, height);
-  write_picture(base.string() + "_out.png", width / 4, height / 4);
-  write_sprite_file(base.string() + ".xml", {{"ground", base.filename().string() + ".png"}});
+  FixtureTree::write_picture(base.string() + ".png", width, height);
+  FixtureTree::write_picture(base.string() + "_out.png", width / outline_divisor, height / outline_divisor);
+  FixtureTree::write_sprite_file(base.string() + ".xml", {{sprite_id, base.filename().string() + ".png"}});
 }
+}  // namespace
 
-void FixtureTree::add_item_picture(const std::string& name, int width, int height) {
-  const fs::path base = fs::path("images") / name;
-  write_picture(base.string() + ".png", width, height);
-  write_picture(base.string() + "_out.png", width, height);
-  write_sprite_file(base.string() + ".xml", {{name, base.filename().string() + ".png"}});
-}
+void FixtureTree::add_item_picture(const std::string& name) { add_picture(name, name, 20, 20, 1); }
 
 FixtureTree::FixtureTree() {
   std::string pattern = (fs::temp_directory_path() / "morvane-gameplay-XXXXXX").string();
@@ -72,16 +66,14 @@ FixtureTree::FixtureTree() {
   write_picture("images/unicorn_outline_upper.png", 30, 30, 0, 7);
   write_picture("images/unicorn_outline_middle.png", 30, 30, 10, 19);
   write_picture("images/unicorn_outline_lower.png", 30, 30, 22, 29, 10, 19);
-  write_picture("images/black_layer.png", 8, 8);
-  write_sprite_file("images/black_layer.xml", {{"black_layer", "black_layer.png"}});
-  write_picture("images/background.png", 64, 48);
-  write_sprite_file("images/background.xml", {{"background", "background.png"}});
-  add_ground_picture("flat", 400, 40);
-  add_ground_picture("block", 200, 200);
-  add_item_picture("coin", 20, 20);
-  for (int n = 1; n <= 7; ++n) add_ground_picture("levels/enchanted_woods/ground" + std::to_string(n) + "green", 400, 40);
-  add_item_picture("levels/enchanted_woods/Fred", 20, 20);
-  add_item_picture("levels/enchanted_woods/omena", 20, 20);
+  add_picture("black_layer", "black_layer", 8, 8, 1);
+  add_picture("background", "background", 64, 48, 1);
+  add_picture("flat", "ground", 400, 40, 4);
+  add_picture("block", "ground", 200, 200, 4);
+  add_item_picture("coin");
+  for (int n = 1; n <= 7; ++n) add_picture("levels/enchanted_woods/ground" + std::to_string(n) + "green", "ground", 400, 40, 4);
+  add_item_picture("levels/enchanted_woods/Fred");
+  add_item_picture("levels/enchanted_woods/omena");
 }
 
 FixtureTree::~FixtureTree() {
@@ -94,11 +86,13 @@ LevelData::LevelData() {
   data_.current = data_.level_table;
   set("type", "normal");
   set("background", "background");
-  set_double("acceleration", 0.2);
-  set_double("max_speed", 1000.0);
-  data_.level_table["ground"].set = true;
-  data_.level_table["item"].set = true;
-  data_.level_table["itemdef"].set = true;
+  for (auto [keyword, value] : {std::pair{"acceleration", 0.2}, std::pair{"max_speed", 1000.0}}) {
+    DataValue& slot = data_.current[keyword];
+    slot.type = type_double;
+    slot.double_value = value;
+    slot.set = true;
+  }
+  for (const char* list : {"ground", "item", "itemdef"}) data_.level_table[list].set = true;
 }
 
 LevelData& LevelData::set(const std::string& keyword, const std::string& value) {
@@ -110,14 +104,6 @@ LevelData& LevelData::set_int(const std::string& keyword, int value) {
   DataValue& slot = data_.current[keyword];
   slot.type = type_int;
   slot.int_value = value;
-  slot.set = true;
-  return *this;
-}
-
-LevelData& LevelData::set_double(const std::string& keyword, double value) {
-  DataValue& slot = data_.current[keyword];
-  slot.type = type_double;
-  slot.double_value = value;
   slot.set = true;
   return *this;
 }
@@ -136,13 +122,6 @@ LevelData& LevelData::itemdef(const std::string& name, int points, int increment
                               const std::string& crashable, const std::string& deadly) {
   data_.level_table["itemdef"].add_itemdef(name, ItemDef(points, points, increment, cumulative, crashable, deadly));
   return *this;
-}
-
-DataFile& LevelData::file() { return data_; }
-
-void reset_key_state() {
-  jump_held = jump_pressed = dash_pressed = false;
-  frame_times.clear();
 }
 
 namespace {
@@ -165,28 +144,8 @@ TestScreen& test_screen() {
 void release_keys(platform::VirtualSeam& seam) {
   for (int key : {key_z, key_x, key_escape}) seam.key_now(key, false);
   platform::KeepAlive::process(0);
-  reset_key_state();
-}
-
-void FixtureTree::write_wave(const fs::path& path) {
-  fs::create_directories(path.parent_path());
-  const std::uint32_t samples = 2205;
-  std::ofstream out(path, std::ios::binary);
-  auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-  auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-  out << "RIFF";
-  u32(36 + samples);
-  out << "WAVEfmt ";
-  u32(16);
-  u16(1);
-  u16(1);
-  u32(22050);
-  u32(22050);
-  u16(1);
-  u16(8);
-  out << "data";
-  u32(samples);
-  out << std::string(samples, static_cast<char>(128));
+  jump_held = jump_pressed = dash_pressed = false;
+  frame_times.clear();
 }
 
 // The suite's environment reaches these tests only partly through CTest, so

@@ -21,24 +21,12 @@ class ChangingCalendarSeam : public platform::VirtualSeam {
   std::deque<std::time_t> readings_{1700000000};
 };
 
-// Seconds whose draws give the wanted pattern, or the wanted coins.
-std::time_t second_for_pattern(int pattern) {
+// The first second whose draws (after seeding with it) satisfy `wanted`.
+template <class Draws>
+std::time_t first_second(Draws wanted) {
   for (std::time_t t = 1700000000;; ++t) {
     std::srand(static_cast<unsigned>(t));
-    if (std::rand() % 10 == pattern) return t;
-  }
-}
-std::time_t second_for_coins(int first, int second) {
-  for (std::time_t t = 1700000000;; ++t) {
-    std::srand(static_cast<unsigned>(t));
-    const int a = std::rand() % 2;
-    if (a == first && std::rand() % 2 == second) return t;
-  }
-}
-std::time_t second_for_pattern_and_second_coin(int pattern, int second) {
-  for (std::time_t t = 1700000000;; ++t) {
-    std::srand(static_cast<unsigned>(t));
-    if (std::rand() % 10 == pattern && std::rand() % 2 == second) return t;
+    if (wanted()) return t;
   }
 }
 
@@ -51,7 +39,8 @@ class Generator : public ::testing::Test {
     game->build_level();
   }
   void chunk(int pattern, int first_coin, int second_coin) {
-    seam.readings({second_for_pattern(pattern), second_for_coins(first_coin, second_coin)});
+    seam.readings({first_second([&] { return std::rand() % 10 == pattern; }),
+                   first_second([&] { return std::rand() % 2 == first_coin && std::rand() % 2 == second_coin; })});
     game->generate_chunk();
   }
   void expect_at(const GraphicElement* element, float x, float y) {
@@ -121,7 +110,7 @@ TEST_F(Generator, WithinOneSecondTheFirstCoinFollowsThePattern) {
   for (int pattern = 0; pattern < 10; ++pattern) {
     const std::size_t pieces_before = game->grounds.size();
     const std::size_t items_before = game->items.size();
-    seam.readings({second_for_pattern_and_second_coin(pattern, 0)});
+    seam.readings({first_second([&] { return std::rand() % 10 == pattern && std::rand() % 2 == 0; })});
     game->generate_chunk();
     bool fred = false;
     for (std::size_t i = items_before; i < game->items.size(); ++i) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "fixture.h"
 
 namespace {
@@ -53,8 +55,7 @@ TEST_F(LevelBuilding, EndlessOpeningIsFixed) {
   EXPECT_FLOAT_EQ(game->items[0]->y, 290.0f);
   EXPECT_FALSE(game->items[0]->crashable || game->items[0]->deadly);
 
-  const float xs[] = {0, 1000, 1500, 2000, 3000};
-  const float ys[] = {200, 150, -200, 200, 100};
+  const float xs[] = {0, 1000, 1500, 2000, 3000}, ys[] = {200, 150, -200, 200, 100};
   ASSERT_EQ(game->grounds.size(), 5u);
   for (int i = 0; i < 5; ++i) {
     EXPECT_FLOAT_EQ(game->grounds[i]->x, xs[i]);
@@ -63,16 +64,15 @@ TEST_F(LevelBuilding, EndlessOpeningIsFixed) {
   }
 
   ASSERT_EQ(game->item_defs.size(), 2u);
-  const ItemDef& fred = game->item_defs.at("levels/enchanted_woods/Fred");
-  EXPECT_EQ(fred.base_points, 100);
-  EXPECT_EQ(fred.current_points, 100);
-  EXPECT_EQ(fred.increment, 100);
-  EXPECT_TRUE(fred.cumulative && fred.crashable && fred.deadly);
-  const ItemDef& omena = game->item_defs.at("levels/enchanted_woods/omena");
-  EXPECT_EQ(omena.base_points, 10);
-  EXPECT_EQ(omena.increment, 10);
-  EXPECT_TRUE(omena.cumulative);
-  EXPECT_FALSE(omena.crashable || omena.deadly);
+  for (auto [name, points, dangerous] : {std::tuple{"Fred", 100, true}, std::tuple{"omena", 10, false}}) {
+    const ItemDef& def = game->item_defs.at(std::string("levels/enchanted_woods/") + name);
+    EXPECT_EQ(def.base_points, points);
+    EXPECT_EQ(def.current_points, points);
+    EXPECT_EQ(def.increment, points);
+    EXPECT_TRUE(def.cumulative);
+    EXPECT_EQ(def.crashable && def.deadly, dangerous);
+    EXPECT_EQ(def.crashable || def.deadly, dangerous);
+  }
 }
 
 TEST_F(LevelBuilding, OrdinaryLevelIsSortedAndMatchedExactly) {
@@ -86,17 +86,15 @@ TEST_F(LevelBuilding, OrdinaryLevelIsSortedAndMatchedExactly) {
       .item(700, 250, "coin")
       .item(300, 260, "gem_without_definition")
       .itemdef("coin", 10, 5, "cumulative", "crashable", "deadly");
-  tree.add_item_picture("gem_without_definition", 20, 20);
+  tree.add_item_picture("gem_without_definition");
   auto game = make(level);
   game->build_level();
 
   ASSERT_EQ(game->grounds.size(), 3u);
-  EXPECT_FLOAT_EQ(game->grounds[0]->x, 100.0f);
-  EXPECT_FLOAT_EQ(game->grounds[1]->x, 500.0f);
-  EXPECT_FLOAT_EQ(game->grounds[2]->x, 900.0f);
-  EXPECT_EQ(game->grounds[0]->move_function, nullptr);
-  EXPECT_EQ(game->grounds[1]->move_function, nullptr);
-  EXPECT_EQ(game->grounds[2]->move_function, movefunc1);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_FLOAT_EQ(game->grounds[i]->x, 100.0f + 400.0f * i);
+    EXPECT_EQ(game->grounds[i]->move_function, i == 2 ? movefunc1 : nullptr);
+  }
 
   ASSERT_EQ(game->items.size(), 2u);
   EXPECT_EQ(game->items[0]->name, "gem_without_definition");
@@ -106,11 +104,9 @@ TEST_F(LevelBuilding, OrdinaryLevelIsSortedAndMatchedExactly) {
   EXPECT_EQ(zero.base_points + zero.current_points + zero.increment, 0);
   EXPECT_FALSE(zero.cumulative || zero.crashable || zero.deadly);
 
+  // Tiles at 0, w and 2w.
   ASSERT_EQ(game->backgrounds.size(), 3u);
-  EXPECT_EQ(game->background_path, "images/wide.xml");
-  EXPECT_FLOAT_EQ(game->backgrounds[0]->x, 0.0f);
-  EXPECT_FLOAT_EQ(game->backgrounds[1]->x, 100.0f);
-  EXPECT_FLOAT_EQ(game->backgrounds[2]->x, 200.0f);
+  for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(game->backgrounds[i]->x, 100.0f * i);
   EXPECT_FLOAT_EQ(game->backgrounds[2]->z, 3.0f);
   EXPECT_FALSE(game->has_music || game->has_jump_sound || game->has_dash_sound || game->has_light_source);
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <limits>
 
 #include "fixture.h"
@@ -22,19 +21,14 @@ class Play : public ::testing::Test {
                                   platform::Sprite());
     return *game;
   }
-  // Key script relative to the first frame of the next run (frame 0).
-  void press(std::uint64_t frame, int key, int repeat = 0) { time.seam.key_at_poll(base() + frame, key, true, repeat); }
-  void release(std::uint64_t frame, int key) { time.seam.key_at_poll(base() + frame, key, false); }
-  void escape_after(std::uint64_t frame) { press(frame, key_escape); }
-  std::uint64_t base() const { return time.seam.polls(); }
-
-  // Calls the observer at the start of every frame (during message processing).
-  void observe(const std::function<void()>& observer, std::uint64_t frames) {
-    for (std::uint64_t f = 0; f < frames; ++f) time.seam.key_at_poll(base() + f, 65, true);
-    observer_slot = screen.keyboard.sig_key_down().connect(
-        [observer](const platform::InputEvent& event, const platform::InputState&) {
-          if (event.id == 65) observer();
-        });
+  // Plays with the key events {frame, key} (frame 0 is the first frame; a
+  // negative key is a release) and ESC at `escape`.
+  GameResult play(std::initializer_list<std::pair<int, int>> keys, int escape) {
+    release_keys(time.seam);
+    const std::uint64_t base = time.seam.polls();
+    for (auto [frame, key] : keys) time.seam.key_at_poll(base + frame, key < 0 ? -key : key, key > 0);
+    time.seam.key_at_poll(base + escape, key_escape, true);
+    return make().run();
   }
 
   TestScreen& screen;
@@ -42,7 +36,6 @@ class Play : public ::testing::Test {
   FixtureTree tree;
   LevelData level;
   std::unique_ptr<Game> game;
-  platform::Slot observer_slot;
 };
 
 TEST_F(Play, EndsAtTheEndPositionWon) {
@@ -59,31 +52,23 @@ TEST_F(Play, EndsAtTheEndPositionWon) {
 
 TEST_F(Play, EscapeEndsAliveAsAWin) {
   runway();
-  escape_after(49);
-  GameResult result = make().run();
+  GameResult result = play({}, 49);
   EXPECT_EQ(result.score, 50);
   EXPECT_TRUE(result.won);
 }
 
-TEST_F(Play, EscapeHeldAtTheStartRunsNoFrame) {
-  runway();
-  time.seam.key_now(key_escape, true);
-  platform::KeepAlive::process(0);
-  GameResult result = make().run();
-  EXPECT_EQ(result.score, 0);
-  EXPECT_TRUE(result.won);
-  EXPECT_FLOAT_EQ(game->player.get_x(), 0.0f);
-  release_keys(time.seam);
-}
-
+// With ESC held at the start no frame runs, so the result shows the player as built.
 TEST_F(Play, WonNeedsALivePlayerLessThan600BelowItsRow) {
   runway();
   time.seam.key_now(key_escape, true);
   platform::KeepAlive::process(0);
+  GameResult untouched = make().run();
+  EXPECT_TRUE(untouched.won);
+  EXPECT_EQ(untouched.score, 0);
+  EXPECT_FLOAT_EQ(game->player.get_x(), 0.0f);
   const struct {
     float y;
-    bool alive;
-    bool won;
+    bool alive, won;
   } cases[] = {{-120.0f, true, false}, {-119.9f, true, true}, {200.0f, false, false}};
   for (const auto& c : cases) {
     Game& g = make();
@@ -128,17 +113,14 @@ TEST_F(Play, RunningIntoTheSideOfAPieceKills) {
 
 TEST_F(Play, DeadlyItemKillsUnlessCrashedThroughWhileDashing) {
   runway().item(300, 300, "spike").itemdef("spike", 40, 0, "no", "crashable", "deadly");
-  tree.add_item_picture("spike", 20, 20);
+  tree.add_item_picture("spike");
   GameResult result = make().run();
   EXPECT_FALSE(result.won);
   EXPECT_FALSE(game->player.alive);
   EXPECT_GE(result.score, 40);  // a deadly item still scores
   EXPECT_LT(result.score, 40 + 70);
 
-  release_keys(time.seam);
-  press(40, key_x);
-  escape_after(80);
-  result = make().run();
+  result = play({{40, key_x}}, 80);
   EXPECT_TRUE(result.won);
   EXPECT_EQ(result.score, 81 + 40);
   EXPECT_EQ(game->popups.size(), 1u);
@@ -146,65 +128,38 @@ TEST_F(Play, DeadlyItemKillsUnlessCrashedThroughWhileDashing) {
 
 TEST_F(Play, HeldZJumpsOnceAndTheSecondJumpNeedsANewPress) {
   runway();
-  press(10, key_z);
-  for (int f = 15; f < 40; f += 5) press(f, key_z, 1);  // auto-repeat
-  escape_after(40);
+  const std::uint64_t base = time.seam.polls();
+  time.seam.key_at_poll(base + 10, key_z, true);
+  for (int f = 15; f < 40; f += 5) time.seam.key_at_poll(base + f, key_z, true, 1);  // auto-repeat
+  time.seam.key_at_poll(base + 40, key_escape, true);
   make().run();
   EXPECT_EQ(game->player.jumps_used, 1);
 
-  release_keys(time.seam);
-  press(10, key_z);
-  release(12, key_z);
-  press(20, key_z);
-  release(22, key_z);
-  press(30, key_z);  // a third jump is not allowed
-  escape_after(31);
-  make().run();
+  // A third jump is not allowed.
+  play({{10, key_z}, {12, -key_z}, {20, key_z}, {22, -key_z}, {30, key_z}}, 31);
   EXPECT_EQ(game->player.jumps_used, 2);
   EXPECT_GT(game->player.get_y(), 230.0f);
 }
 
 TEST_F(Play, DashInTheAirGivesAJumpBackAndRunsThirtyFrames) {
   runway();
-  press(10, key_z);
-  press(20, key_z);
-  press(30, key_x);
-  press(45, key_x);  // during the dash: no restart
-  escape_after(58);
-  make().run();
+  play({{10, key_z}, {20, key_z}, {30, key_x}, {45, key_x}}, 58);  // X during the dash: no restart
   EXPECT_EQ(game->player.jumps_used, 1);
   EXPECT_TRUE(game->player.dashing);
   EXPECT_EQ(game->player.dash_timer, 1);
-
-  release_keys(time.seam);
-  press(10, key_z);
-  press(20, key_z);
-  press(30, key_x);
-  escape_after(59);
-  make().run();
+  play({{10, key_z}, {20, key_z}, {30, key_x}}, 59);
   EXPECT_FALSE(game->player.dashing);
 }
 
 TEST_F(Play, DashDoublesTheScrollAndNeedsAJumpOrLandingForTheNext) {
   runway();
-  escape_after(100);
-  make().run();
+  play({}, 100);
   const float plain = game->player.get_x();
-
-  release_keys(time.seam);
-  press(10, key_x);
-  escape_after(100);
-  make().run();
-  const float dashed = game->player.get_x();
-  EXPECT_NEAR(dashed - plain, 30 * 5.05f, 5.0f);
+  play({{10, key_x}}, 100);
+  EXPECT_NEAR(game->player.get_x() - plain, 30 * 5.05f, 5.0f);
 
   // Jump, dash, then X again in the air after the dash ended: nothing.
-  release_keys(time.seam);
-  press(10, key_z);
-  press(15, key_x);
-  press(50, key_x);
-  escape_after(52);
-  make().run();
+  play({{10, key_z}, {15, key_x}, {50, key_x}}, 52);
   EXPECT_FALSE(game->player.dashing);
   EXPECT_EQ(game->player.dashes_used, 1);
   EXPECT_EQ(game->player.dash_timer, 0);
@@ -214,16 +169,9 @@ TEST_F(Play, HeldZWeakensGravity) {
   // Jump in frame 10, in the air for frames 10 to 25; the ESC press of frame 25
   // is a key event too, so it ends the hold for that last frame.
   runway();
-  press(10, key_z);
-  escape_after(25);
-  make().run();
+  play({{10, key_z}}, 25);
   EXPECT_NEAR(game->player.vertical_speed, 400.0f - 15 * 4.0f - 10.0f, 0.01f);
-
-  release_keys(time.seam);
-  press(10, key_z);
-  release(11, key_z);
-  escape_after(25);
-  make().run();
+  play({{10, key_z}, {11, -key_z}}, 25);
   EXPECT_NEAR(game->player.vertical_speed, 400.0f - 4.0f - 15 * 10.0f, 0.01f);
 }
 
@@ -284,8 +232,8 @@ TEST_F(Play, CumulativeChainsGrowAndAMissResetsThem) {
   runway(1).itemdef("coin", 10, 10, "cumulative", "no", "no").itemdef("plain", 7, 3, "no", "no", "no");
   for (int i = 0; i < 6; ++i) level.item(1000 + i, 0, i == 5 ? "plain" : "coin");
   level.item(2000, 0, "nameless");
-  tree.add_item_picture("plain", 20, 20);
-  tree.add_item_picture("nameless", 20, 20);
+  tree.add_item_picture("plain");
+  tree.add_item_picture("nameless");
   Game& g = make();
   g.build_level();
   g.collect_item(0);
@@ -309,7 +257,7 @@ TEST_F(Play, HugeItemWorthsStopAtTheLimitInsteadOfOverflowing) {
   runway(1).itemdef("coin", near_limit, near_limit, "cumulative", "no", "no");
   level.itemdef("debt", std::numeric_limits<int>::min(), -1, "cumulative", "no", "no");
   level.item(1000, 0, "coin").item(1001, 0, "coin").item(1002, 0, "debt").item(1003, 0, "debt");
-  tree.add_item_picture("debt", 20, 20);
+  tree.add_item_picture("debt");
   Game& g = make();
   g.build_level();
   g.collect_item(0);
@@ -324,7 +272,7 @@ TEST_F(Play, HugeItemWorthsStopAtTheLimitInsteadOfOverflowing) {
 
 TEST_F(Play, LightSourcePushesTheDarknessBack) {
   runway(1).set("lightsource", "coin").item(1000, 0, "coin").item(1001, 0, "coin").item(1002, 0, "other");
-  tree.add_item_picture("other", 20, 20);
+  tree.add_item_picture("other");
   Game& g = make();
   g.build_level();
   g.darkness_alpha = 0.3f;
@@ -339,31 +287,23 @@ TEST_F(Play, LightSourcePushesTheDarknessBack) {
 
 TEST_F(Play, DarknessThickensOnlyWithALightSource) {
   runway();
-  escape_after(99);
-  make().run();
+  play({}, 99);
   EXPECT_FLOAT_EQ(game->darkness_alpha, 0.0f);
-
-  release_keys(time.seam);
   level.set("lightsource", "coin");
-  escape_after(99);
-  make().run();
+  play({}, 99);
   EXPECT_NEAR(game->darkness_alpha, 0.1f, 1e-4f);
 }
 
 TEST_F(Play, PopupsLiveNinetyNineDrawnFrames) {
   runway();
-  escape_after(98);
-  Game& g = make();
-  g.popups.push_back(new ScorePopup{5, 100});
-  g.run();
-  EXPECT_EQ(g.popups.size(), 1u);
-
-  release_keys(time.seam);
-  escape_after(99);
-  Game& h = make();
-  h.popups.push_back(new ScorePopup{5, 100});
-  h.run();
-  EXPECT_TRUE(h.popups.empty());
+  for (int last_frame : {98, 99}) {
+    release_keys(time.seam);
+    time.seam.key_at_poll(time.seam.polls() + last_frame, key_escape, true);
+    Game& g = make();
+    g.popups.push_back(new ScorePopup{5, 100});
+    g.run();
+    EXPECT_EQ(g.popups.size(), last_frame == 98 ? 1u : 0u);
+  }
 }
 
 TEST_F(Play, DefinitionsAreBackAtBaseWhenTheRunStartsAndEnds) {
@@ -372,19 +312,15 @@ TEST_F(Play, DefinitionsAreBackAtBaseWhenTheRunStartsAndEnds) {
   level.file().level_table["itemdef"].itemdefs["coin"].current_points = 70;
   for (int x = 200; x <= 260; x += 30) level.item(x, 300, "coin");
   level.item(3000, 300, "coin");
-  escape_after(120);
-  make().run();
+  play({}, 120);
   EXPECT_EQ(game->player.score, 121 + 10 + 20 + 30);
   EXPECT_EQ(game->item_defs["coin"].current_points, 10);
 }
 
 TEST_F(Play, JumpAndDashSoundsPlay) {
-  FixtureTree::write_wave("sounds/jump.wav");
-  runway().set("jump_sound", "sounds/jump.wav").set("dash_sound", "sounds/jump.wav");
-  press(10, key_z);
-  press(12, key_x);
-  escape_after(14);
-  make().run();
+  const std::string sound = MORVANE_DATA_TREE "/sounds/jump.wav";
+  runway().set("jump_sound", sound).set("dash_sound", sound);
+  play({{10, key_z}, {12, key_x}}, 14);
   EXPECT_TRUE(game->has_jump_sound && game->has_dash_sound);
   EXPECT_FALSE(game->jump_session.is_null());
   EXPECT_FALSE(game->dash_session.is_null());
@@ -396,7 +332,7 @@ TEST_F(Play, FadeOverlayRunsSixtyFrames) {
   platform::SpriteDescription description;
   description.add_frame(picture);
   platform::Sprite overlay(screen.gc, description);
-  escape_after(80);
+  time.seam.key_at_poll(time.seam.polls() + 80, key_escape, true);
   Game faded(screen.gc, screen.keyboard, screen.window, level.file(), true, 3, overlay);
   faded.run();
   EXPECT_NEAR(overlay.get_alpha(), 1.0f / 60.0f, 1e-6f);
