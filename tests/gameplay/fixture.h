@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -83,3 +85,13 @@ constexpr int key_escape = 27;
 // Releases the keys and processes one frame's messages so the key-ups reach
 // the shared keyboard, then clears the process-wide key flags and frame times.
 void release_keys(platform::VirtualSeam& seam);
+
+// The first second from 1700000000 on whose std::rand draws, seeded with it,
+// satisfy `wanted` (the endless level seeds its generator with the second).
+template <class Draws>
+std::time_t first_second(Draws wanted) {
+  for (std::time_t t = 1700000000;; ++t) {
+    std::srand(static_cast<unsigned>(t));
+    if (wanted()) return t;
+  }
+}

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <deque>
 
 #include "fixture.h"
@@ -20,15 +19,6 @@ class ChangingCalendarSeam : public platform::VirtualSeam {
  private:
   std::deque<std::time_t> readings_{1700000000};
 };
-
-// The first second whose draws (after seeding with it) satisfy `wanted`.
-template <class Draws>
-std::time_t first_second(Draws wanted) {
-  for (std::time_t t = 1700000000;; ++t) {
-    std::srand(static_cast<unsigned>(t));
-    if (wanted()) return t;
-  }
-}
 
 class Generator : public ::testing::Test {
  protected:

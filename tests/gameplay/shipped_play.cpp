@@ -1,7 +1,5 @@
 #include "shipped_play.h"
 
-#include <cstdlib>
-
 namespace {
 
 // Lets a test look at the game once a frame without sending key events
@@ -59,10 +57,7 @@ Outcome play_shipped(const PlaySetup& setup, const std::vector<Press>& script, i
 }
 
 std::time_t second_for_endless_pattern(int pattern) {
-  for (std::time_t t = 1700000000;; ++t) {
-    std::srand(static_cast<unsigned>(t));
-    if (std::rand() % 10 == pattern) return t;
-  }
+  return first_second([&] { return std::rand() % 10 == pattern; });
 }
 
 int endless_goal_for_pattern(int pattern) {
