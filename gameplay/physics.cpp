@@ -5,8 +5,6 @@ const float push_step = 0.2f;
 const float ground_damping = 0.5f;
 const float head_bump_damping = 3.0f * 0.25f;
 const float height_cap = 540.0f;
-
-enum class ScanResult { free, body_hit, feet_hit, head_hit };
 }  // namespace
 
 void Game::collide_grounds() {
@@ -23,46 +21,38 @@ void Game::collide_grounds() {
     }
   }
 
+  // One push-out scan over every piece: a body hit kills and ends the scan;
+  // otherwise the first piece that `touches` finds ends it as a hit.
+  auto scan_hits = [this](auto touches) {
+    for (Ground* ground : grounds) {
+      platform::CollisionOutline outline = ground->get_outline();
+      if (player.collides_middle(outline)) {
+        player.alive = false;
+        return false;
+      }
+      if (touches(outline)) return true;
+    }
+    return false;
+  };
+
   if (player.on_ground) {
     player.vertical_speed = player.vertical_speed * ground_damping;
     player.update_outlines();
-    ScanResult result;
+    bool feet_hit;
     do {
-      result = ScanResult::free;
-      for (Ground* ground : grounds) {
-        platform::CollisionOutline outline = ground->get_outline();
-        if (player.collides_middle(outline)) {
-          player.alive = false;
-          result = ScanResult::body_hit;
-          break;
-        }
-        if (player.collides_lower(outline)) {
-          result = ScanResult::feet_hit;
-          break;
-        }
-      }
+      feet_hit = scan_hits([this](platform::CollisionOutline& o) { return player.collides_lower(o); });
       player.set_y(player.get_y() + push_step);
-    } while (result == ScanResult::feet_hit);
+    } while (feet_hit);
   } else {
-    ScanResult result;
+    bool head_hit;
     do {
-      result = ScanResult::free;
-      for (Ground* ground : grounds) {
-        platform::CollisionOutline outline = ground->get_outline();
-        if (player.collides_middle(outline)) {
-          player.alive = false;
-          result = ScanResult::body_hit;
-          break;
-        }
-        if (player.collides_upper(outline)) {
-          player.vertical_speed = player.vertical_speed * head_bump_damping;
-          player.update_outlines();
-          result = ScanResult::head_hit;
-          break;
-        }
+      head_hit = scan_hits([this](platform::CollisionOutline& o) { return player.collides_upper(o); });
+      if (head_hit) {
+        player.vertical_speed = player.vertical_speed * head_bump_damping;
+        player.update_outlines();
       }
       player.set_y(player.get_y() - push_step);
-    } while (result == ScanResult::head_hit);
+    } while (head_hit);
     if (!player.dashing) {
       const float g = jump_held ? held_gravity : gravity;
       player.vertical_speed += g * frame_time;
