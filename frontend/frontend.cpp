@@ -1,4 +1,5 @@
 #include "frontend/frontend.h"
+#include "frontend/list_navigation.h"
 
 #include <cstdio>
 #include <sstream>
@@ -135,6 +136,15 @@ void Frontend::save_profile() {
 
 void Frontend::fill_with_gradient() {
   platform::Draw::gradient_fill(gc, platform::Rectf(0, 0, 640, 480), gradient);
+}
+
+void Frontend::draw_list(int text_x, const ListNavigation& list, const std::vector<std::string>& names,
+                         const std::string& hint) {
+  fill_with_gradient();
+  big_font.draw_text(gc, text_x, 40, list_text(list.first, ListNavigation::rows, names), text_colour);
+  big_font.draw_text(gc, 100, 360, hint, text_colour);
+  selector.update();
+  selector.draw(gc, text_x - 50, 40 * list.row);
 }
 
 void Frontend::show_frame(int sleep_ms) {

@@ -8,6 +8,8 @@
 #include "gameplay/game.h"
 #include "platform/platform.h"
 
+struct ListNavigation;
+
 // The application: everything that lives for the whole game, and the screen
 // loop that runs one screen after the other until the player quits.
 class Frontend {
@@ -87,6 +89,10 @@ class Frontend {
                    platform::Font& headline_font, platform::Font& score_font,
                    const platform::Gradient& result_gradient, bool z_held_at_end);
   void fill_with_gradient();
+  // The profile list and the level list: gradient, ten rows of names at
+  // (text_x, 40), the hint below, and the selector beside the chosen row.
+  void draw_list(int text_x, const ListNavigation& list, const std::vector<std::string>& names,
+                 const std::string& hint);
   void show_frame(int sleep_ms);
   bool held(int key) const { return keyboard.get_keycode(key); }
 };

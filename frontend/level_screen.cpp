@@ -14,11 +14,7 @@ int Frontend::play_level() {
   if (!held(Key::escape)) {
     for (;;) {
       if (held(Key::z) || held(Key::x)) break;
-      fill_with_gradient();
-      big_font.draw_text(gc, 60, 40, list_text(list.first, ListNavigation::rows, levels), text_colour);
-      big_font.draw_text(gc, 100, 360, hint, text_colour);
-      selector.update();
-      selector.draw(gc, 10, 40 * list.row);
+      draw_list(60, list, levels, hint);
       show_frame(50);
       list.apply(keyboard, level_count);
       if (held(Key::escape)) break;

@@ -29,11 +29,7 @@ int Frontend::select_profile() {
 
   while (!held(Key::escape)) {
     if (held(Key::z) || held(Key::x)) break;
-    fill_with_gradient();
-    big_font.draw_text(gc, 150, 40, list_text(list.first, ListNavigation::rows, entries), text_colour);
-    big_font.draw_text(gc, 100, 360, hint, text_colour);
-    selector.update();
-    selector.draw(gc, 100, 40 * list.row);
+    draw_list(150, list, entries, hint);
     show_frame(50);
     list.apply(keyboard, entry_count);
   }
