@@ -43,7 +43,8 @@ bool parse_score_line(const std::string& line, ScoreEntry& entry) {
 }
 
 // Reads the whole file into `text`. Returns 0, or the error number that
-// stopped the reading. Opening does not wait, so a pipe cannot hang the game.
+// stopped the reading: EISDIR for a folder, EINVAL for any other kind of file
+// that is not a regular one. Opening does not wait, so a pipe cannot hang the game.
 int read_whole_file(const std::string& path, std::string& text) {
   const int handle = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (handle < 0) return errno;

@@ -18,8 +18,10 @@ struct FileList : HighScoreList {
 void expect_score_not_stored(const FrontendTree& tree, const std::string& path, const std::string& reason) {
   const auto folder = [&] {
     std::string listing;
-    for (const auto& entry : std::filesystem::directory_iterator(tree.root / "high_scores"))
-      listing += entry.path().filename().string() + "=" + tree.read(entry.path()) + ";";
+    for (const auto& entry : std::filesystem::directory_iterator(tree.root / "high_scores")) {
+      const std::string bytes = entry.is_regular_file() ? tree.read(entry.path()) : "";
+      listing += entry.path().filename().string() + "=" + bytes + ";";
+    }
     return listing;
   };
   const std::string before = folder();
@@ -64,10 +66,12 @@ TEST(HighScoreFile, SaveKeepsEveryEntryHighestFirstAndCreatesTheFolder) {
   EXPECT_EQ(tree.read("high_scores/b.scr").substr(0, 5), "70 B\n");
 }
 
-TEST(HighScoreFile, AFolderInPlaceOfTheFileOrAFailedWriteKeepsTheOldFile) {
+TEST(HighScoreFile, AFolderOrPipeInPlaceOfTheFileOrAFailedWriteKeepsTheOldFile) {
   FrontendTree tree;
   tree.write("high_scores/dir.scr/x", "");
   expect_score_not_stored(tree, "high_scores/dir.scr", "it could not be read (Is a directory)");
+  mkfifo((tree.root / "high_scores/pipe.scr").c_str(), 0644);  // would hang a reader that waits
+  expect_score_not_stored(tree, "high_scores/pipe.scr", "it could not be read (not a regular file)");
 
   // A write that stops part way, as on a full disk.
   tree.write("high_scores/full.scr", "10 OLD\n");
