@@ -77,7 +77,7 @@ void on_png_warning(png_structp, png_const_charp) {}
 void read_file_bytes(png_structp png, png_bytep into, png_size_t count) {
   auto* decoding = static_cast<Decoding*>(png_get_io_ptr(png));
   if (std::fread(into, 1, count, decoding->file) != count)
-    png_error(png, std::ferror(decoding->file) ? "read error" : "the file ends in the middle of a chunk");
+    png_error(png, std::ferror(decoding->file) ? std::strerror(errno) : "the file ends in the middle of a chunk");
 }
 
 // Ancillary chunks that change nothing in raw RGBA samples: skipped unread.
