@@ -237,8 +237,26 @@ void GraphicContext::Impl::run(const DrawOp& op) {
   }
 }
 
+namespace {
+// Whether a copy lands wholly outside the window, turned or not. SDL's
+// software renderer turns the whole picture before cutting it to the window,
+// so a turned piece scrolled out of sight would cost as much as a shown one.
+bool outside(const DrawOp& op, int width, int height) {
+  if (op.kind != DrawOp::copy) return false;
+  const double turn = op.angle * 3.14159265358979323846 / 180.0;
+  const double c = std::fabs(std::cos(turn)), s = std::fabs(std::sin(turn));
+  const double half_w = 0.5 * op.where.w, half_h = 0.5 * op.where.h;
+  // Half the turned box, and a few pixels for the rounding of every renderer.
+  const double reach_x = c * half_w + s * half_h + 4.0, reach_y = s * half_w + c * half_h + 4.0;
+  const double centre_x = op.where.x + half_w, centre_y = op.where.y + half_h;
+  return centre_x + reach_x < 0.0 || centre_x - reach_x > width || centre_y + reach_y < 0.0 ||
+         centre_y - reach_y > height;
+}
+}  // namespace
+
 void GraphicContext::Impl::draw(const DrawOp& op) {
   if (through_target) return run(op);
+  if (outside(op, width, height)) return;  // provably draws nothing
   bool covers_window = op.kind == DrawOp::clear;
   if (op.kind == DrawOp::fill || op.kind == DrawOp::gradient) {
     const int colours = op.kind == DrawOp::fill ? 1 : 4;

@@ -119,6 +119,9 @@ TEST_F(DrawingTest, FramesComeOutAsThroughTheOffscreenTarget) {
       [&] {  // play: scrolled tiles, a turned player, a fading item, darkness, score
         gc_.clear(Colorf::white);
         for (float x : {-123.4f, 196.6f, 516.6f}) tile.draw(gc_, x, 0.0f);
+        tile.set_angle(platform::Angle::from_degrees(40.0f));
+        for (float x : {-520.0f, -436.0f}) tile.draw(gc_, x, 100.0f);  // out of sight; a corner in sight
+        tile.set_angle(platform::Angle::from_degrees(0.0f));
         player.set_angle(platform::Angle::from_degrees(17.3f));
         player.draw(gc_, 300.7f, 211.2f);
         item.set_alpha(0.6f);
