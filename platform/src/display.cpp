@@ -267,7 +267,6 @@ void GraphicContext::Impl::draw(const DrawOp& op) {
   if (covers_window) {
     // Whatever lay beneath is replaced pixel for pixel.
     ops.clear();
-    base_is_target = false;
     target_ops = -1;
     window_current = true;
   } else {
@@ -284,11 +283,7 @@ void GraphicContext::Impl::replay_into_window() {
     SDL_SetTextureBlendMode(target, SDL_BLENDMODE_NONE);
     SDL_RenderCopy(renderer, target, nullptr, nullptr);
     from = static_cast<std::size_t>(target_ops);
-  } else {
-    DrawOp clear;
-    clear.colours[0] = base_colour;
-    run(clear);
-  }
+  }  // else the first operation covers the window
   for (std::size_t i = from; i < ops.size(); ++i) run(ops[i]);
   window_current = true;
 }
@@ -296,12 +291,7 @@ void GraphicContext::Impl::replay_into_window() {
 bool GraphicContext::Impl::update_target() {
   if (through_target) return true;
   if (SDL_SetRenderTarget(renderer, target) != 0) return false;
-  if (target_ops < 0) {
-    DrawOp clear;
-    clear.colours[0] = base_colour;
-    run(clear);
-    target_ops = 0;
-  }
+  if (target_ops < 0) target_ops = 0;  // the first operation covers the target
   for (std::size_t i = static_cast<std::size_t>(target_ops); i < ops.size(); ++i) run(ops[i]);
   target_ops = static_cast<long>(ops.size());
   return SDL_SetRenderTarget(renderer, nullptr) == 0;
@@ -310,7 +300,6 @@ bool GraphicContext::Impl::update_target() {
 void GraphicContext::Impl::flatten() {
   update_target();
   ops.clear();
-  base_is_target = true;
   target_ops = 0;
 }
 
@@ -342,7 +331,6 @@ void GraphicContext::Impl::set_through_target(bool on) {
   } else {
     SDL_SetRenderTarget(renderer, nullptr);
     ops.clear();
-    base_is_target = true;
     target_ops = 0;
     window_current = false;
   }

@@ -71,12 +71,12 @@ struct GraphicContext::Impl {
   void run(const DrawOp& op);
   void replay_into_window();
   void flatten();
-  // What lies under ops: the target's contents, or a clear colour.
-  bool base_is_target = false;
-  SDL_Color base_colour = {0, 0, 0, 255};
+  // Kept since the last clear or whole-window fill (which comes first), or
+  // since the target took in those before them.
   std::vector<DrawOp> ops;
-  bool window_current = true;  // the window's back buffer shows base and ops
-  // The target shows base and the first target_ops of ops; -1 when it does not.
+  bool window_current = true;  // the window's back buffer shows every drawing
+  // The target shows what lies under ops and the first target_ops of them;
+  // -1 when it shows an older frame (ops then start with a clear or fill).
   long target_ops = 0;
 };
 
