@@ -53,17 +53,6 @@ TEST_F(Elements, LoadFailuresKeepTheirOwnMessages) {
   for (const auto& [build, expected] : cases) EXPECT_EQ(message_of(build).substr(0, expected.size()), expected);
 }
 
-TEST_F(Elements, GroundOutlineIsScaledAlignedAndPlaced) {
-  FixtureTree::write_picture("images/g50_out.png", 50, 20);
-  Ground scaled("images/flat.xml", "images/g50_out.png", 4.0f, nullptr, screen.gc, 120.0f, 300.0f, 1.0f);
-  platform::Origin origin;
-  float dx = 0, dy = 0;
-  scaled.outline.get_alignment(origin, dx, dy);
-  EXPECT_TRUE(dx == 75.0f && dy == 30.0f) << dx << "," << dy;
-  const platform::Rectf box = scaled.get_outline().get_bounding_box();
-  EXPECT_TRUE(std::abs(box.left - 120.0f) < 1.0f && std::abs(box.top - 300.0f) < 1.0f) << box.left << "," << box.top;
-}
-
 TEST_F(Elements, Movefunc1RocksWithTheClock) {
   Ground rocking("images/flat.xml", "images/flat_out.png", 4.0f, movefunc1, screen.gc, 0, 300, 1);
   time.seam.set_time(0);
@@ -96,13 +85,8 @@ class Player : public Elements {
 
 TEST_F(Player, UpdateCountsTheDashDownAndChoosesThePicture) {
   using Picture = platform::Sprite Unicorn::*;
-  const struct {
-    int dash_timer, jumps_used;
-    float vertical_speed;
-    bool changed_before;
-    Picture shown;
-    bool dashing_after, changed_after;
-  } cases[] = {
+  // dash timer, jumps used, vertical speed, animation changed before; picture shown, dashing and changed after
+  const struct { int dash_timer, jumps_used; float vertical_speed; bool changed_before; Picture shown; bool dashing_after, changed_after; } cases[] = {
       {2, 0, 0.0f, false, &Unicorn::dash_sprite, true, false},    // still dashing
       {1, 0, 0.0f, false, &Unicorn::run_sprite, false, true},     // dash ends on the ground
       {1, 1, 0.0f, false, &Unicorn::jump2_sprite, false, true},   // dash ends in the air

@@ -14,29 +14,22 @@ using platform_test::WindowTest;
 
 constexpr int key_z = 90, key_x = 88, key_esc = 27;
 
+// Keys by poll count in scripted order, and by time, which sleeping moves.
 TEST(VirtualSeam, DeliversScriptedKeysByPollAndByTime) {
   platform::VirtualSeam seam(1000);
   seam.key_at_poll(1, key_z, true);
   seam.key_at_poll(1, key_x, true);
   seam.key_at_time(1030, key_z, false);
   std::vector<platform::KeyEventRecord> events;
-
-  seam.poll_keys(events);  // poll 0
-  EXPECT_TRUE(events.empty());
-  seam.poll_keys(events);  // poll 1: both, in scripted order
-  ASSERT_EQ(events.size(), 2u);
-  EXPECT_EQ(events[0].key, key_z);
-  EXPECT_EQ(events[1].key, key_x);
-  events.clear();
-  seam.sleep(29);  // sleeping moves the virtual clock
-  seam.poll_keys(events);
-  EXPECT_TRUE(events.empty());
-  seam.sleep(1);
-  seam.poll_keys(events);
-  ASSERT_EQ(events.size(), 1u);
-  EXPECT_FALSE(events[0].down);
-  EXPECT_TRUE(seam.script_done());
-  EXPECT_EQ(seam.polls(), 4u);
+  std::vector<std::size_t> delivered;
+  for (int sleep : {0, 0, 29, 1}) {
+    seam.sleep(sleep);
+    seam.poll_keys(events);
+    delivered.push_back(events.size());
+  }
+  EXPECT_EQ(delivered, (std::vector<std::size_t>{0, 2, 2, 3}));
+  EXPECT_TRUE(events[0].key == key_z && events[1].key == key_x && !events[2].down);
+  EXPECT_TRUE(seam.script_done() && seam.polls() == 4u);
 }
 
 class KeyboardTest : public WindowTest {

@@ -112,15 +112,13 @@ TEST_F(SoundSessions, LoadsWaveAndOggConvertedToTheOutputFormat) {
 }
 
 TEST_F(SoundSessions, BadFilesThrowNamingTheFileAndTheReason) {
-  expect_failure((folder.path / "absent.wav").string(), "missing");
-  const std::string corrupt = (folder.path / "corrupt.wav").string();
+  const std::string corrupt = (folder.path / "corrupt.wav").string(), wave_as_ogg = (folder.path / "wave.ogg").string();
   std::ofstream(corrupt, std::ios::binary) << "RIFF garbage";
-  expect_failure(corrupt, "not a WAVE file");
-  const std::string wave_as_ogg = (folder.path / "wave.ogg").string();
   std::filesystem::copy_file(write_wav("plain.wav", 10), wave_as_ogg, std::filesystem::copy_options::overwrite_existing);
-  expect_failure(wave_as_ogg, "not an Ogg Vorbis file");
+  for (const auto& [file, reason] : {std::pair{(folder.path / "absent.wav").string(), "missing"}, {corrupt, "not a WAVE file"},
+                                     {wave_as_ogg, "not an Ogg Vorbis file"}, {write_wav("song.mp3", 10), "unknown sound format"}})
+    expect_failure(file, reason);
   EXPECT_EQ(SoundBuffer(wave_as_ogg, false, "wav").get_length(), 10);  // an explicit format wins
-  expect_failure(write_wav("song.mp3", 10), "unknown sound format");
 }
 
 TEST(SoundOutput, MixesOnTheDevicesThreadAndFallsBackToSilenceWithoutADevice) {
