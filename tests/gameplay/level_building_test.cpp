@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
+#include <string>
 
 #include "fixture.h"
 
@@ -18,39 +18,27 @@ class LevelBuilding : public ::testing::Test {
   LevelData level;
 };
 
-TEST_F(LevelBuilding, ReadsTypeEndAndSpeedsFromTheLevel) {
-  level.set("type", "Infinite");  // the type is matched exactly
+// The type is matched exactly; the endless level's own pieces and items are
+// ignored for its fixed opening.
+TEST_F(LevelBuilding, TypeEndAndSpeedsComeFromTheLevelAndTheEndlessOpeningIsFixed) {
+  level.set("type", "Infinite");
   auto game = make(level);
-  EXPECT_TRUE(!game->endless && game->end_x == -1);
-  EXPECT_DOUBLE_EQ(game->acceleration, 0.2);
-  EXPECT_DOUBLE_EQ(game->max_speed, 1000.0);
-  level.set("type", "infinite").set_int("end", 7000);
+  EXPECT_TRUE(!game->endless && game->end_x == -1 && game->acceleration == 0.2 && game->max_speed == 1000.0);
+  level.set("type", "infinite").set_int("end", 7000).ground(5, 5, "flat").item(9, 9, "coin");
+  level.itemdef("coin", 5, 5, "a", "b", "c");
   game = make(level);
   EXPECT_TRUE(game->endless && game->end_x == 7000);
-}
-
-// The level's own pieces and items are ignored for the fixed opening.
-TEST_F(LevelBuilding, EndlessOpeningIsFixed) {
-  level.set("type", "infinite").ground(5, 5, "flat").item(9, 9, "coin").itemdef("coin", 5, 5, "a", "b", "c");
-  auto game = make(level);
   game->build_level();
-  ASSERT_EQ(game->items.size(), 1u);
-  const Item& omena = *game->items[0];
-  EXPECT_EQ(omena.name, "levels/enchanted_woods/omena");
-  EXPECT_TRUE(omena.x == 450.0f && omena.y == 290.0f && !omena.crashable && !omena.deadly);
-
-  const float xs[] = {0, 1000, 1500, 2000, 3000}, ys[] = {200, 150, -200, 200, 100};
-  ASSERT_EQ(game->grounds.size(), 5u);
-  for (int i = 0; i < 5; ++i) {
-    EXPECT_TRUE(game->grounds[i]->x == xs[i] && game->grounds[i]->y == ys[i]) << i;
-    EXPECT_EQ(game->grounds[i]->move_function, i == 4 ? movefunc1 : nullptr);
+  std::string built;
+  auto n = [](double value) { return std::to_string(static_cast<int>(value)) + ' '; };
+  for (const Ground* g : game->grounds) built += n(g->x) + n(g->y) + (g->move_function ? "r|" : "|");
+  for (const Item* i : game->items) built += i->name + ' ' + n(i->x) + n(i->y) + (i->crashable || i->deadly ? "!|" : "|");
+  for (const auto& [name, d] : game->item_defs) {
+    built += name + ' ' + n(d.base_points) + n(d.current_points) + n(d.increment) + (d.cumulative ? "+" : "") +
+             (d.crashable ? "c" : "") + (d.deadly ? "d" : "") + '|';
   }
-  ASSERT_EQ(game->item_defs.size(), 2u);
-  for (auto [name, points, dangerous] : {std::tuple{"Fred", 100, true}, std::tuple{"omena", 10, false}}) {
-    const ItemDef& def = game->item_defs.at(std::string("levels/enchanted_woods/") + name);
-    EXPECT_TRUE(def.base_points == points && def.current_points == points && def.increment == points) << name;
-    EXPECT_TRUE(def.cumulative && def.crashable == dangerous && def.deadly == dangerous) << name;
-  }
+  EXPECT_EQ(built, "0 200 |1000 150 |1500 -200 |2000 200 |3000 100 r|levels/enchanted_woods/omena 450 290 |"
+                   "levels/enchanted_woods/Fred 100 100 100 +cd|levels/enchanted_woods/omena 10 10 10 +|");
 }
 
 TEST_F(LevelBuilding, OrdinaryLevelIsSortedAndMatchedExactly) {
