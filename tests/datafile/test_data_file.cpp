@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "datafile/data_file.h"
 #include "temp_folder.h"
 
@@ -39,16 +41,6 @@ class Reader : public ::testing::Test {
 };
 
 }  // namespace
-
-TEST(ItemDef, EachFlagNeedsItsExactWordInItsOwnPlace) {
-  const ItemDef star(10, 10, 2, "cumulative", "notCrashable", "deadly");
-  EXPECT_TRUE(star.cumulative && !star.crashable && star.deadly);
-  for (const char* near_miss : {"Cumulative", "cumulative ", "cumulativ", ""}) {
-    EXPECT_FALSE(ItemDef(1, 1, 0, near_miss, "", "").cumulative) << '"' << near_miss << '"';
-  }
-  const ItemDef shuffled(1, 1, 0, "crashable", "deadly", "cumulative");
-  EXPECT_FALSE(shuffled.cumulative || shuffled.crashable || shuffled.deadly);
-}
 
 TEST_F(Reader, MessagesNameTheFirstMissingKeywordOrTheUnknownOnesLine) {
   const struct {
@@ -130,7 +122,11 @@ TEST_F(Reader, RecordsAppendInFileOrderAndTheFirstItemDefinitionWins) {
                std::to_string(d.increment) + ' ' + std::to_string(d.cumulative * 100 + d.crashable * 10 + d.deadly);
     records += '|';
   }
-  // A number that does not parse leaves the fields after it empty.
+  // A number that does not parse leaves the fields after it empty; each flag
+  // needs its exact word in its own place.
+  for (const char* near_miss : {"Cumulative", "cumulative ", "cumulativ", "crashable"}) {
+    EXPECT_FALSE(ItemDef(1, 1, 0, near_miss, "deadly", "").cumulative) << '"' << near_miss << '"';
+  }
   EXPECT_EQ(records, "0 400 ground1 movefunc1|10 -20 ground2 none|0 0  |420 star|15 moon|"
                      "moon 5 5 0 11|star 10 10 2 100|sun 3 3 0 0|");
 }
@@ -164,16 +160,14 @@ TEST(Loaders, DefaultsFailedLoadsAndRepeatedReadsIntoOneReader) {
 
   data.load_profile("anna.prf");
   EXPECT_EQ(data.get_string_vector("unlocked_level"), std::vector<std::string>{"one.qel"});
-  EXPECT_EQ(message_of<const char*>([&] { data.get_int("lives"); }), "Requesting unset data: int!");
   std::filesystem::current_path(previous);
-}
-
-TEST(Getters, UnsetSlotsThrowCStringMessages) {
-  DataFile data;
-  EXPECT_EQ(message_of<const char*>([&] { data.get_double("x"); }), "Requesting unset data: double!");
-  EXPECT_EQ(message_of<const char*>([&] { data.get_string("x"); }), "Requesting unset data: string s!");
-  EXPECT_EQ(message_of<const char*>([&] { data.get_string_vector("x"); }), "Requesting unset data: string vector!");
-  EXPECT_EQ(message_of<const char*>([&] { data.get_grounds(); }), "Requesting unset data: ground!");
-  EXPECT_EQ(message_of<const char*>([&] { data.get_items(); }), "Requesting unset data: item!");
-  EXPECT_EQ(message_of<const char*>([&] { data.get_itemdefs(); }), "Requesting unset data: itemdef!");
+  // The getters of unset slots throw C-string messages.
+  const std::pair<std::function<void()>, const char*> unset[] = {
+      {[&] { data.get_int("lives"); }, "int"}, {[&] { data.get_double("x"); }, "double"},
+      {[&] { data.get_string("x"); }, "string s"}, {[&] { data.get_string_vector("x"); }, "string vector"},
+      {[&] { DataFile().get_grounds(); }, "ground"}, {[&] { DataFile().get_items(); }, "item"},
+      {[&] { DataFile().get_itemdefs(); }, "itemdef"}};
+  for (const auto& [call, kind] : unset) {
+    EXPECT_EQ(message_of<const char*>(call), std::string("Requesting unset data: ") + kind + "!");
+  }
 }

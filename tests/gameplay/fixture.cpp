@@ -147,18 +147,3 @@ void release_keys(platform::VirtualSeam& seam) {
   jump_held = jump_pressed = dash_pressed = false;
   frame_times.clear();
 }
-
-// The suite's environment reaches these tests only partly through CTest, so
-// the test program sets its own defaults: headless SDL, and the shared list of
-// system-library leaks for the sanitizer run.
-extern "C" const char* __lsan_default_options() {
-  return "suppressions=" MORVANE_SOURCE_DIR "/tests/lsan.supp:print_suppressions=0";
-}
-
-namespace {
-const bool headless_defaults = [] {
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("SDL_AUDIODRIVER", "dummy", 0);
-  return true;
-}();
-}  // namespace

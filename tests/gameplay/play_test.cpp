@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 
 #include "fixture.h"
 
 namespace {
+
+// A key event of a scripted attempt: frame 0 is the first frame, a negative
+// key a release, a repeat count above 0 the keyboard's auto-repeat.
+struct Key {
+  int frame, key, repeat = 0;
+};
 
 // Whole attempts on a fixture level: a runway of 400-wide pieces whose top is
 // row 350, the player landing on it a few frames after the start.
@@ -16,19 +23,20 @@ class Play : public ::testing::Test {
     for (int i = 0; i < pieces; ++i) level.ground(i * 400, 350, "flat");
     return level;
   }
-  Game& make() {
-    game = std::make_unique<Game>(screen.gc, screen.keyboard, screen.window, level.file(), false, 3,
-                                  platform::Sprite());
+  Game& make(bool fade = false, platform::Sprite overlay = platform::Sprite()) {
+    game = std::make_unique<Game>(screen.gc, screen.keyboard, screen.window, level.file(), fade, 3, overlay);
     return *game;
   }
-  // Plays with the key events {frame, key} (frame 0 is the first frame; a
-  // negative key is a release) and ESC at `escape`.
-  GameResult play(std::initializer_list<std::pair<int, int>> keys, int escape) {
+  // Plays the keys with ESC at `escape` (none when negative).
+  GameResult play(const std::vector<Key>& keys, int escape, const std::function<void(Game&)>& prepare = {}) {
     release_keys(time.seam);
     const std::uint64_t base = time.seam.polls();
-    for (auto [frame, key] : keys) time.seam.key_at_poll(base + frame, key < 0 ? -key : key, key > 0);
-    time.seam.key_at_poll(base + escape, key_escape, true);
-    return make().run();
+    for (const Key& k : keys) time.seam.key_at_poll(base + k.frame, std::abs(k.key), k.key > 0, k.repeat);
+    if (escape >= 0) time.seam.key_at_poll(base + escape, key_escape, true);
+    if (prepare) prepare(make());
+    GameResult result = (prepare ? *game : make()).run();
+    release_keys(time.seam);
+    return result;
   }
 
   TestScreen& screen;
@@ -38,45 +46,64 @@ class Play : public ::testing::Test {
   std::unique_ptr<Game> game;
 };
 
-TEST_F(Play, EndsAtTheEndPositionWon) {
-  runway().set_int("end", 1000);
-  GameResult result = make().run();
-  EXPECT_TRUE(result.won);
-  EXPECT_TRUE(game->player.alive);
-  EXPECT_GE(game->player.get_x(), 1000.0f);
-  // One point a frame: about 1000 / 5 frames at the starting speed.
-  EXPECT_GT(result.score, 180);
-  EXPECT_LT(result.score, 200);
-  EXPECT_TRUE(game->grounds.empty() && game->items.empty() && game->backgrounds.empty());
-}
-
-TEST_F(Play, EscapeEndsAliveAsAWin) {
-  runway();
-  GameResult result = play({}, 49);
-  EXPECT_EQ(result.score, 50);
-  EXPECT_TRUE(result.won);
-}
-
-// With ESC held at the start no frame runs, so the result shows the player as built.
-TEST_F(Play, WonNeedsALivePlayerLessThan600BelowItsRow) {
-  runway();
-  time.seam.key_now(key_escape, true);
-  platform::KeepAlive::process(0);
-  GameResult untouched = make().run();
-  EXPECT_TRUE(untouched.won);
-  EXPECT_EQ(untouched.score, 0);
-  EXPECT_FLOAT_EQ(game->player.get_x(), 0.0f);
+TEST_F(Play, EachWayAnAttemptEndsGivesItsResult) {
+  tree.add_item_picture("spike");
+  tree.add_item_picture("pit");
   const struct {
-    float y;
-    bool alive, won;
-  } cases[] = {{-120.0f, true, false}, {-119.9f, true, true}, {200.0f, false, false}};
+    int pieces;
+    const char* what;
+    std::function<void(LevelData&)> level;
+    std::vector<Key> keys;
+    int escape;
+    bool won, alive;
+    int least_score, most_score;
+  } cases[] = {
+      // One point a frame: about 1000 / 5 frames at the starting speed.
+      {12, "end reached", [](LevelData& l) { l.set_int("end", 1000); }, {}, -1, true, true, 181, 199},
+      {12, "ESC", {}, {}, 49, true, true, 50, 50},
+      {12, "side of a piece", [](LevelData& l) { l.ground(500, 250, "block"); }, {}, -1, false, false, 1, 200},
+      // A deadly item still scores; dashing through a crashable one is safe.
+      {12, "deadly item", [](LevelData& l) { l.item(300, 300, "spike"); }, {}, -1, false, false, 40, 110},
+      {12, "crashed through", [](LevelData& l) { l.item(300, 300, "spike"); }, {{40, key_x}}, 80, true, true, 121, 121},
+      // Only the first ten pieces move their outlines and the first fourteen
+      // items are touched: the eleventh piece holds the player up where it was
+      // built, and the fifteenth item, a deadly one, is passed unharmed.
+      {1, "pieces past the window",
+       [](LevelData& l) {
+         for (int i = 0; i < 10; ++i) l.ground(-10, 2000, "flat");
+         for (int i = 0; i < 14; ++i) l.item(1000, 2000, "coin");
+         l.item(1001, 300, "pit");
+       },
+       {}, 250, true, true, 251, 251},
+  };
   for (const auto& c : cases) {
-    Game& g = make();
-    g.player.set_y(c.y);
-    g.player.alive = c.alive;
-    EXPECT_EQ(g.run().won, c.won) << "height " << c.y;
+    level = LevelData();
+    runway(c.pieces).itemdef("spike", 40, 0, "no", "crashable", "deadly");
+    level.itemdef("pit", 40, 0, "no", "no", "deadly");
+    if (c.level) c.level(level);
+    const GameResult result = play(c.keys, c.escape);
+    EXPECT_EQ(result.won, c.won) << c.what;
+    EXPECT_EQ(game->player.alive, c.alive) << c.what;
+    EXPECT_TRUE(result.score >= c.least_score && result.score <= c.most_score) << c.what << ": " << result.score;
+    EXPECT_TRUE(game->grounds.empty() && game->items.empty() && game->backgrounds.empty()) << c.what;
   }
-  release_keys(time.seam);
+  level = LevelData();  // nothing to stand on: a fall of 600
+  EXPECT_FALSE(play({}, -1).won);
+  EXPECT_TRUE(game->player.alive);
+  EXPECT_GE(game->player.reference_height - game->player.get_y(), 600.0f);
+
+  // With ESC held at the start no frame runs: the result is the player as built.
+  for (auto [y, alive, won] : {std::tuple{200.0f, true, true}, {-120.0f, true, false}, {-119.9f, true, true},
+                               {200.0f, false, false}}) {
+    const GameResult result = play({}, -1, [&](Game& g) {
+      time.seam.key_now(key_escape, true);
+      platform::KeepAlive::process(0);
+      g.player.set_y(y);
+      g.player.alive = alive;
+    });
+    EXPECT_EQ(result.won, won) << "height " << y;
+    EXPECT_EQ(result.score, 0);
+  }
 }
 
 // A clock on which every frame lasts 100 ms.
@@ -93,86 +120,42 @@ TEST_F(Play, LongFramesCountAsFiftyMilliseconds) {
   make().run();
   // Three frames of 0.05 s each, the speed growing by 0.2 a frame.
   EXPECT_NEAR(game->player.get_x(), 0.05f * (500.0f + 500.2f + 500.4f), 0.01f);
-  slow.key_now(key_escape, false);
-  platform::KeepAlive::process(0);
+  release_keys(slow);
 }
 
-TEST_F(Play, FallingWithoutGroundLoses) {
-  GameResult result = make().run();
-  EXPECT_FALSE(result.won);
-  EXPECT_TRUE(game->player.alive);
-  EXPECT_GE(game->player.reference_height - game->player.get_y(), 600.0f);
-}
-
-TEST_F(Play, RunningIntoTheSideOfAPieceKills) {
-  runway().ground(500, 250, "block");
-  GameResult result = make().run();
-  EXPECT_FALSE(result.won);
-  EXPECT_FALSE(game->player.alive);
-}
-
-TEST_F(Play, DeadlyItemKillsUnlessCrashedThroughWhileDashing) {
-  runway().item(300, 300, "spike").itemdef("spike", 40, 0, "no", "crashable", "deadly");
-  tree.add_item_picture("spike");
-  GameResult result = make().run();
-  EXPECT_FALSE(result.won);
-  EXPECT_FALSE(game->player.alive);
-  EXPECT_GE(result.score, 40);  // a deadly item still scores
-  EXPECT_LT(result.score, 40 + 70);
-
-  result = play({{40, key_x}}, 80);
-  EXPECT_TRUE(result.won);
-  EXPECT_EQ(result.score, 81 + 40);
-  EXPECT_EQ(game->popups.size(), 1u);
-}
-
-TEST_F(Play, HeldZJumpsOnceAndTheSecondJumpNeedsANewPress) {
+TEST_F(Play, ScriptedJumpsAndDashesLeaveThePlayerAsTheTableSays) {
   runway();
-  const std::uint64_t base = time.seam.polls();
-  time.seam.key_at_poll(base + 10, key_z, true);
-  for (int f = 15; f < 40; f += 5) time.seam.key_at_poll(base + f, key_z, true, 1);  // auto-repeat
-  time.seam.key_at_poll(base + 40, key_escape, true);
-  make().run();
-  EXPECT_EQ(game->player.jumps_used, 1);
-
-  // A third jump is not allowed.
-  play({{10, key_z}, {12, -key_z}, {20, key_z}, {22, -key_z}, {30, key_z}}, 31);
-  EXPECT_EQ(game->player.jumps_used, 2);
-  EXPECT_GT(game->player.get_y(), 230.0f);
-}
-
-TEST_F(Play, DashInTheAirGivesAJumpBackAndRunsThirtyFrames) {
-  runway();
-  play({{10, key_z}, {20, key_z}, {30, key_x}, {45, key_x}}, 58);  // X during the dash: no restart
-  EXPECT_EQ(game->player.jumps_used, 1);
-  EXPECT_TRUE(game->player.dashing);
-  EXPECT_EQ(game->player.dash_timer, 1);
-  play({{10, key_z}, {20, key_z}, {30, key_x}}, 59);
-  EXPECT_FALSE(game->player.dashing);
-}
-
-TEST_F(Play, DashDoublesTheScrollAndNeedsAJumpOrLandingForTheNext) {
-  runway();
+  const struct {
+    const char* what;
+    std::vector<Key> keys;
+    int escape, jumps_used, dashes_used, dash_timer;
+    float vertical_speed;
+  } cases[] = {
+      {"held Z with auto-repeat jumps once", {{10, key_z}, {15, key_z, 1}, {25, key_z, 1}, {35, key_z, 1}}, 40, 1, 0,
+       0, 270.0f},
+      {"no third jump", {{10, key_z}, {12, -key_z}, {20, key_z}, {22, -key_z}, {30, key_z}}, 31, 2, 0, 0, 298.0f},
+      // A dash in the air gives a jump back; X during the dash does not restart it.
+      {"dash lasts thirty frames", {{10, key_z}, {20, key_z}, {30, key_x}, {45, key_x}}, 58, 1, 1, 1, 0.0f},
+      {"dash over", {{10, key_z}, {20, key_z}, {30, key_x}}, 59, 1, 1, 0, -10.0f},
+      {"second dash needs a jump or landing", {{10, key_z}, {15, key_x}, {50, key_x}}, 52, 0, 1, 0, -90.0f},
+      // Jump in frame 10, in the air to frame 25; the ESC press of frame 25 is
+      // a key event too, so it ends the hold for that last frame.
+      {"held Z weakens gravity", {{10, key_z}}, 25, 1, 0, 0, 400.0f - 15 * 4.0f - 10.0f},
+      {"released Z", {{10, key_z}, {11, -key_z}}, 25, 1, 0, 0, 400.0f - 4.0f - 15 * 10.0f},
+  };
+  for (const auto& c : cases) {
+    play(c.keys, c.escape);
+    const Unicorn& p = game->player;
+    EXPECT_EQ(p.jumps_used, c.jumps_used) << c.what;
+    EXPECT_EQ(p.dashes_used, c.dashes_used) << c.what;
+    EXPECT_EQ(p.dash_timer, c.dash_timer) << c.what;
+    EXPECT_EQ(p.dashing, c.dash_timer > 0) << c.what;
+    EXPECT_NEAR(p.vertical_speed, c.vertical_speed, 0.01f) << c.what;
+  }
   play({}, 100);
   const float plain = game->player.get_x();
   play({{10, key_x}}, 100);
-  EXPECT_NEAR(game->player.get_x() - plain, 30 * 5.05f, 5.0f);
-
-  // Jump, dash, then X again in the air after the dash ended: nothing.
-  play({{10, key_z}, {15, key_x}, {50, key_x}}, 52);
-  EXPECT_FALSE(game->player.dashing);
-  EXPECT_EQ(game->player.dashes_used, 1);
-  EXPECT_EQ(game->player.dash_timer, 0);
-}
-
-TEST_F(Play, HeldZWeakensGravity) {
-  // Jump in frame 10, in the air for frames 10 to 25; the ESC press of frame 25
-  // is a key event too, so it ends the hold for that last frame.
-  runway();
-  play({{10, key_z}}, 25);
-  EXPECT_NEAR(game->player.vertical_speed, 400.0f - 15 * 4.0f - 10.0f, 0.01f);
-  play({{10, key_z}, {11, -key_z}}, 25);
-  EXPECT_NEAR(game->player.vertical_speed, 400.0f - 4.0f - 15 * 10.0f, 0.01f);
+  EXPECT_NEAR(game->player.get_x() - plain, 30 * 5.05f, 5.0f) << "a dash doubles the scroll";
 }
 
 TEST_F(Play, PhysicsStepPushesOutBumpsTheHeadAndCapsTheHeight) {
@@ -180,162 +163,112 @@ TEST_F(Play, PhysicsStepPushesOutBumpsTheHeadAndCapsTheHeight) {
   Game& g = make();
   g.build_level();
   g.frame_time = 0.01f;
-  const bool ceiling_first = g.grounds[0]->y < 200.0f;
-  platform::CollisionOutline floor = g.grounds[ceiling_first ? 1 : 0]->get_outline();
-  platform::CollisionOutline ceiling = g.grounds[ceiling_first ? 0 : 1]->get_outline();
-
+  platform::CollisionOutline floor = g.grounds[g.grounds[0]->y < 200.0f ? 1 : 0]->get_outline();
+  const auto step = [&](float y, float speed, bool held) {
+    g.player.set_y(y);
+    g.player.vertical_speed = speed;
+    jump_held = held;
+    g.collide_grounds();
+  };
   // Feet sunk into the floor: halved speed, pushed up until free plus one step.
-  g.player.set_y(185.0f);
-  g.player.vertical_speed = -300.0f;
-  ASSERT_TRUE(g.player.collides_lower(floor));
-  g.collide_grounds();
-  EXPECT_TRUE(g.player.on_ground);
-  EXPECT_TRUE(g.player.alive);
+  step(185.0f, -300.0f, false);
+  EXPECT_TRUE(g.player.on_ground && g.player.alive);
   EXPECT_FLOAT_EQ(g.player.vertical_speed, -150.0f);
   EXPECT_FALSE(g.player.collides_lower(floor));
   g.player.set_y(g.player.get_y() - 0.4f);
   EXPECT_TRUE(g.player.collides_lower(floor));
-
-  // Head into the ceiling: pushed down, speed damped by 0.75 a step.
-  g.player.set_y(310.0f);
-  g.player.vertical_speed = 400.0f;
-  ASSERT_TRUE(g.player.collides_upper(ceiling));
-  g.collide_grounds();
-  // The head leaves the ceiling's bottom row (190) at height 302.
-  EXPECT_LT(g.player.get_y(), 302.5f);
-  EXPECT_GT(g.player.get_y(), 298.0f);
-  EXPECT_LT(g.player.vertical_speed, 400.0f * 0.75f - 10.0f + 0.01f);
+  // Head into the ceiling, whose bottom row it leaves at height 302: pushed
+  // down, the speed damped by 0.75 a step.
+  step(310.0f, 400.0f, false);
+  EXPECT_TRUE(g.player.get_y() < 302.5f && g.player.get_y() > 298.0f) << g.player.get_y();
+  EXPECT_NEAR(g.player.vertical_speed, -9.997f, 0.0005f) << "400 damped to almost nothing, then gravity";
   EXPECT_TRUE(g.player.alive);
-
-  // In the air without ground: 0.2 lower, gravity only when not dashing, cap at 540.
+  // Without ground: 0.2 lower, gravity only when not dashing, capped at 540.
   std::vector<Ground*> kept;
   kept.swap(g.grounds);
-  g.player.set_y(600.0f);
-  g.player.vertical_speed = 0.0f;
-  jump_held = false;
-  g.collide_grounds();
+  step(600.0f, 0.0f, false);
   EXPECT_FLOAT_EQ(g.player.get_y(), 540.0f);
   EXPECT_FLOAT_EQ(g.player.vertical_speed, -10.0f);
-  g.player.set_y(300.0f);
-  jump_held = true;
-  g.collide_grounds();
+  step(300.0f, -10.0f, true);
   EXPECT_FLOAT_EQ(g.player.get_y(), 299.8f);
   EXPECT_FLOAT_EQ(g.player.vertical_speed, -14.0f);
   g.player.dashing = true;
-  g.collide_grounds();
+  step(300.0f, -14.0f, false);
   EXPECT_FLOAT_EQ(g.player.vertical_speed, -14.0f);
   jump_held = false;
   kept.swap(g.grounds);
 }
 
-TEST_F(Play, CumulativeChainsGrowAndAMissResetsThem) {
+// Chains grow, a miss resets them, worths stop at the int limits, and a light
+// source pushes the darkness back.
+TEST_F(Play, ItemsScoreByTheirDefinitions) {
+  constexpr int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
   runway(1).itemdef("coin", 10, 10, "cumulative", "no", "no").itemdef("plain", 7, 3, "no", "no", "no");
-  for (int i = 0; i < 6; ++i) level.item(1000 + i, 0, i == 5 ? "plain" : "coin");
-  level.item(2000, 0, "nameless");
-  tree.add_item_picture("plain");
-  tree.add_item_picture("nameless");
-  Game& g = make();
-  g.build_level();
-  g.collect_item(0);
-  g.collect_item(0);
-  g.collect_item(0);
-  EXPECT_EQ(g.player.score, 60);
-  g.miss_item(0);
-  g.collect_item(0);
-  g.collect_item(0);  // the plain item, twice its base
-  g.collect_item(0);  // no definition: 0
-  EXPECT_EQ(g.player.score, 60 + 10 + 7 + 0);
-  std::vector<int> shown;
-  for (ScorePopup* popup : g.popups) shown.push_back(popup->points);
-  EXPECT_EQ(shown, (std::vector<int>{10, 20, 30, 10, 7, 0}));
-  EXPECT_TRUE(g.items.empty());
-  EXPECT_EQ(g.item_defs["plain"].current_points, 7);
-}
-
-TEST_F(Play, HugeItemWorthsStopAtTheLimitInsteadOfOverflowing) {
-  const int near_limit = std::numeric_limits<int>::max() - 5;
-  runway(1).itemdef("coin", near_limit, near_limit, "cumulative", "no", "no");
-  level.itemdef("debt", std::numeric_limits<int>::min(), -1, "cumulative", "no", "no");
-  level.item(1000, 0, "coin").item(1001, 0, "coin").item(1002, 0, "debt").item(1003, 0, "debt");
-  tree.add_item_picture("debt");
-  Game& g = make();
-  g.build_level();
-  g.collect_item(0);
-  g.collect_item(0);
-  EXPECT_EQ(g.player.score, std::numeric_limits<int>::max());
-  EXPECT_EQ(g.item_defs["coin"].current_points, std::numeric_limits<int>::max());
-  g.player.score = 0;
-  g.collect_item(0);
-  g.collect_item(0);
-  EXPECT_EQ(g.player.score, std::numeric_limits<int>::min());
-}
-
-TEST_F(Play, LightSourcePushesTheDarknessBack) {
-  runway(1).set("lightsource", "coin").item(1000, 0, "coin").item(1001, 0, "coin").item(1002, 0, "other");
-  tree.add_item_picture("other");
+  level.itemdef("big", most - 5, most - 5, "cumulative", "no", "no").itemdef("debt", least, -1, "cumulative", "no", "no");
+  level.set("lightsource", "coin");
+  int x = 1000;
+  for (const char* name : {"coin", "coin", "coin", "coin", "coin", "plain", "nameless", "big", "big", "debt", "debt"}) {
+    level.item(x++, 0, name);
+    if (name[0] != 'c') tree.add_item_picture(name);
+  }
   Game& g = make();
   g.build_level();
   g.darkness_alpha = 0.3f;
-  g.collect_item(0);
+  for (int i = 0; i < 3; ++i) g.collect_item(0);
+  EXPECT_EQ(g.player.score, 60);
   EXPECT_FLOAT_EQ(g.darkness_alpha, 0.0f);
+  g.miss_item(0);
   g.darkness_alpha = 0.9f;
-  g.collect_item(0);
+  for (int i = 0; i < 3; ++i) g.collect_item(0);  // a coin, the plain item twice its base, one without a definition
+  EXPECT_EQ(g.player.score, 60 + 10 + 7 + 0);
   EXPECT_NEAR(g.darkness_alpha, 0.4f, 1e-6f);
+  std::vector<int> shown;
+  for (ScorePopup* popup : g.popups) shown.push_back(popup->points);
+  EXPECT_EQ(shown, (std::vector<int>{10, 20, 30, 10, 7, 0}));
+  EXPECT_EQ(g.item_defs["plain"].current_points, 7);
   g.collect_item(0);
-  EXPECT_NEAR(g.darkness_alpha, 0.4f, 1e-6f);
+  g.collect_item(0);
+  EXPECT_EQ(g.player.score, most);
+  EXPECT_EQ(g.item_defs["big"].current_points, most);
+  g.player.score = 0;
+  g.collect_item(0);
+  g.collect_item(0);
+  EXPECT_EQ(g.player.score, least);
+  EXPECT_TRUE(g.items.empty());
 }
 
-TEST_F(Play, DarknessThickensOnlyWithALightSource) {
-  runway();
-  play({}, 99);
+TEST_F(Play, OverAnAttemptDefinitionsPopupsDarknessSoundsAndFade) {
+  const std::string sound = MORVANE_DATA_TREE "/sounds/jump.wav";
+  runway().set("jump_sound", sound).set("dash_sound", sound);
+  // Popups live 99 drawn frames; the darkness stays away without a light source.
+  for (int last_frame : {98, 99}) {
+    play({}, last_frame, [](Game& g) { g.popups.push_back(new ScorePopup{5, 100}); });
+    EXPECT_EQ(game->popups.size(), last_frame == 98 ? 1u : 0u);
+  }
   EXPECT_FLOAT_EQ(game->darkness_alpha, 0.0f);
   level.set("lightsource", "coin");
   play({}, 99);
   EXPECT_NEAR(game->darkness_alpha, 0.1f, 1e-4f);
-}
+  play({{10, key_z}, {12, key_x}}, 14);
+  EXPECT_TRUE(game->has_jump_sound && game->has_dash_sound);
+  EXPECT_FALSE(game->jump_session.is_null() || game->dash_session.is_null());
 
-TEST_F(Play, PopupsLiveNinetyNineDrawnFrames) {
-  runway();
-  for (int last_frame : {98, 99}) {
-    release_keys(time.seam);
-    time.seam.key_at_poll(time.seam.polls() + last_frame, key_escape, true);
-    Game& g = make();
-    g.popups.push_back(new ScorePopup{5, 100});
-    g.run();
-    EXPECT_EQ(g.popups.size(), last_frame == 98 ? 1u : 0u);
-  }
-}
+  platform::PixelBuffer picture(4, 4);
+  platform::SpriteDescription description;
+  description.add_frame(picture);
+  platform::Sprite overlay(screen.gc, description);
+  time.seam.key_at_poll(time.seam.polls() + 80, key_escape, true);
+  make(true, overlay).run();
+  EXPECT_NEAR(overlay.get_alpha(), 1.0f / 60.0f, 1e-6f) << "the fade runs sixty frames";
 
-TEST_F(Play, DefinitionsAreBackAtBaseWhenTheRunStartsAndEnds) {
-  runway().itemdef("coin", 10, 10, "cumulative", "no", "no");
-  // A worth left grown in the level data does not carry into the run.
+  // A worth left grown in the level data does not carry into the attempt.
+  level.itemdef("coin", 10, 10, "cumulative", "no", "no");
   level.file().level_table["itemdef"].itemdefs["coin"].current_points = 70;
   for (int x = 200; x <= 260; x += 30) level.item(x, 300, "coin");
   level.item(3000, 300, "coin");
   play({}, 120);
   EXPECT_EQ(game->player.score, 121 + 10 + 20 + 30);
   EXPECT_EQ(game->item_defs["coin"].current_points, 10);
-}
-
-TEST_F(Play, JumpAndDashSoundsPlay) {
-  const std::string sound = MORVANE_DATA_TREE "/sounds/jump.wav";
-  runway().set("jump_sound", sound).set("dash_sound", sound);
-  play({{10, key_z}, {12, key_x}}, 14);
-  EXPECT_TRUE(game->has_jump_sound && game->has_dash_sound);
-  EXPECT_FALSE(game->jump_session.is_null());
-  EXPECT_FALSE(game->dash_session.is_null());
-}
-
-TEST_F(Play, FadeOverlayRunsSixtyFrames) {
-  runway();
-  platform::PixelBuffer picture(4, 4);
-  platform::SpriteDescription description;
-  description.add_frame(picture);
-  platform::Sprite overlay(screen.gc, description);
-  time.seam.key_at_poll(time.seam.polls() + 80, key_escape, true);
-  Game faded(screen.gc, screen.keyboard, screen.window, level.file(), true, 3, overlay);
-  faded.run();
-  EXPECT_NEAR(overlay.get_alpha(), 1.0f / 60.0f, 1e-6f);
 }
 
 }  // namespace

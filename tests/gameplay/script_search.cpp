@@ -79,18 +79,6 @@ int main(int argc, char** argv) {
     while (in >> frame >> key >> hold) presses.push_back({frame, key == "z" ? key_z : key_x, hold});
     return presses;
   };
-  if (std::getenv("TRACE_FRAMES")) {
-    // Prints the player's state each frame of an attempt with the given
-    // presses, e.g. TRACE_FRAMES="100 z 3 140 x 2".
-    const std::vector<Press> presses = parse(std::getenv("TRACE_FRAMES"));
-    setup.each_frame = [](Game& g) {
-      std::printf("x %.1f y %.2f v %.1f ground %d jumps %d dash %d alive %d\n", g.player.x, g.player.y,
-                  g.player.vertical_speed, g.player.on_ground, g.player.jumps_used, g.player.dash_timer,
-                  g.player.alive);
-    };
-    print(presses, play_shipped(setup, presses, limit));
-    return 0;
-  }
   // SEED_SCRIPT (same form) starts the search from known presses.
   std::vector<Press> script = parse(std::getenv("SEED_SCRIPT"));
   Outcome outcome = play_shipped(setup, script, limit);

@@ -65,47 +65,36 @@ class SoundSessions : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(SoundSessions, EachPlayStartsAnIndependentSessionThatEndsAndFreesItsSlot) {
-  EXPECT_EQ(sound.get_length(), 1000);
+// Sessions mix into one another, stop and resume where they were, loop
+// without a gap, and end at their last frame, freeing their slot.
+TEST_F(SoundSessions, SessionsMixStopResumeLoopAndEnd) {
   SoundBuffer_Session first = sound.play();
   mix(100);
   SoundBuffer_Session second = sound.play();
   EXPECT_EQ(mix(1)[0], 101 + 1);  // both sessions mixed
   first.stop();
-  EXPECT_EQ(mix(1)[0], 2);
-  EXPECT_EQ(first.get_position(), 101);
-  EXPECT_FALSE(first.is_playing());
-
+  EXPECT_TRUE(mix(1)[0] == 2 && first.get_position() == 101 && !first.is_playing());
   const std::vector<int> rest = mix(1500);
-  EXPECT_EQ(rest[997], 1000);
-  EXPECT_EQ(rest[998], 0);
-  EXPECT_FALSE(second.is_playing());
-  EXPECT_EQ(second.get_position(), 1000);
+  EXPECT_TRUE(rest[997] == 1000 && rest[998] == 0 && !second.is_playing() && second.get_position() == 1000);
   second.play();  // a finished sound plays again from its start
   EXPECT_EQ(mix(1)[0], 1);
-}
+  second.stop();
 
-TEST_F(SoundSessions, LoopingStopResumeAndRestart) {
-  SoundBuffer_Session music = sound.play();
-  mix(400);
-  music.set_looping(true);  // while playing, as the game does
-  std::vector<int> mixed = mix(2000);
-  EXPECT_TRUE(mixed[599] == 1000 && mixed[600] == 1 && mixed[1599] == 1000);  // no gap at the seam
-  EXPECT_TRUE(music.is_playing() && music.is_looping());
-
-  music.stop();
+  first.play();
+  first.play();  // already playing: no second copy
+  EXPECT_EQ(mix(1)[0], 102);
+  first.set_looping(true);  // while playing, as the game does
+  const std::vector<int> looped = mix(2000);
+  EXPECT_TRUE(looped[897] == 1000 && looped[898] == 1 && looped[1897] == 1000);  // no gap at the seam
+  EXPECT_TRUE(first.is_playing() && first.is_looping());
+  first.stop();
   EXPECT_EQ(mix(50)[0], 0);
-  EXPECT_EQ(music.get_position(), 400);
-  music.play();
-  music.play();  // already playing: no second copy
-  EXPECT_EQ(mix(1)[0], 401);
-  music.stop();
-  music.set_position(0);
-  music.play();
+  first.set_position(0);
+  first.play();
   EXPECT_EQ(mix(1)[0], 1);
-  music.set_looping(false);
+  first.set_looping(false);
   mix(1000);
-  EXPECT_FALSE(music.is_playing());
+  EXPECT_FALSE(first.is_playing());
 
   SoundBuffer_Session none;
   none.set_looping(true), none.play(), none.set_position(10), none.stop();
@@ -123,15 +112,13 @@ TEST_F(SoundSessions, LoadsWaveAndOggConvertedToTheOutputFormat) {
 }
 
 TEST_F(SoundSessions, BadFilesThrowNamingTheFileAndTheReason) {
-  expect_failure((folder.path / "absent.wav").string(), "missing");
-  const std::string corrupt = (folder.path / "corrupt.wav").string();
-  std::ofstream(corrupt, std::ios::binary) << "RIFF\x10\0\0\0WAVEfmt garbage";
-  expect_failure(corrupt, "");
-  const std::string wave_as_ogg = (folder.path / "wave.ogg").string();
+  const std::string corrupt = (folder.path / "corrupt.wav").string(), wave_as_ogg = (folder.path / "wave.ogg").string();
+  std::ofstream(corrupt, std::ios::binary) << "RIFF garbage";
   std::filesystem::copy_file(write_wav("plain.wav", 10), wave_as_ogg, std::filesystem::copy_options::overwrite_existing);
-  expect_failure(wave_as_ogg, "not an Ogg Vorbis file");
+  for (const auto& [file, reason] : {std::pair{(folder.path / "absent.wav").string(), "missing"}, {corrupt, "not a WAVE file"},
+                                     {wave_as_ogg, "not an Ogg Vorbis file"}, {write_wav("song.mp3", 10), "unknown sound format"}})
+    expect_failure(file, reason);
   EXPECT_EQ(SoundBuffer(wave_as_ogg, false, "wav").get_length(), 10);  // an explicit format wins
-  expect_failure(write_wav("song.mp3", 10), "unknown sound format");
 }
 
 TEST(SoundOutput, MixesOnTheDevicesThreadAndFallsBackToSilenceWithoutADevice) {
