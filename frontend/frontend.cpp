@@ -2,11 +2,13 @@
 #include "frontend/list_navigation.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 
 #include "frontend/key_codes.h"
 #include "frontend/safe_file_writer.h"
+#include "platform/console.h"
 
 namespace {
 
@@ -20,6 +22,16 @@ std::string selector_frame_path(int frame) {
   char name[32];
   std::snprintf(name, sizeof name, "star_selector/%04d.png", frame);
   return name;
+}
+
+bool profile_loads(const std::string& file) {
+  try {
+    DataFile profile;
+    profile.load_profile(file);
+    return true;
+  } catch (const std::string&) {
+    return false;
+  }
 }
 
 }  // namespace
@@ -129,9 +141,17 @@ void Frontend::save_profile() {
   text << "name " << profile_name << "\n";
   for (const std::string& level : unlocked_levels) text << "unlocked_level " << level << "\n";
   text << "\n";
-  if (!write_file_safely("profiles/" + profile_name + ".prf", text.str())) {
-    throw std::runtime_error("Cannot open profile file '" + profile_name + ".prf'");
+  const std::string file = profile_name + ".prf", path = "profiles/" + file;
+  const std::runtime_error cannot_open("Cannot open profile file '" + file + "'");
+  if (!why_not_replaceable(path).empty()) throw cannot_open;
+  // A file that exists but does not load (a newer game's, say) was left off
+  // the profile list; its levels must not be lost to the new profile.
+  std::error_code missing;
+  if (std::filesystem::exists(path, missing) && !profile_loads(file)) {
+    if (std::rename(path.c_str(), (path + ".bak").c_str()) != 0) throw cannot_open;
+    platform::Console::write_error_line(path + " did not load; it was kept as " + path + ".bak");
   }
+  if (!write_file_safely(path, text.str()).empty()) throw cannot_open;
 }
 
 void Frontend::fill_with_gradient() {

@@ -1,15 +1,20 @@
 #include "frontend/high_score_list.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 
 #include "frontend/key_codes.h"
 #include "frontend/safe_file_writer.h"
+#include "platform/console.h"
 #include "platform/font.h"
 #include "platform/system.h"
 
@@ -37,6 +42,29 @@ bool parse_score_line(const std::string& line, ScoreEntry& entry) {
   return true;
 }
 
+// Reads the whole file into `text`. Returns 0, or the error number that
+// stopped the reading: EISDIR for a folder, EINVAL for any other kind of file
+// that is not a regular one. Opening does not wait, so a pipe cannot hang the game.
+int read_whole_file(const std::string& path, std::string& text) {
+  const int handle = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (handle < 0) return errno;
+  struct stat status {};
+  int error = ::fstat(handle, &status) != 0 ? errno : S_ISDIR(status.st_mode) ? EISDIR : 0;
+  if (error == 0 && !S_ISREG(status.st_mode)) error = EINVAL;
+  char block[65536];
+  while (error == 0) {
+    const ssize_t got = ::read(handle, block, sizeof block);
+    if (got == 0) break;
+    if (got > 0) {
+      text.append(block, static_cast<std::size_t>(got));
+    } else if (errno != EINTR) {
+      error = errno;
+    }
+  }
+  ::close(handle);
+  return error;
+}
+
 }  // namespace
 
 void ScoreEntry::write(std::ostream& out) const {
@@ -57,8 +85,15 @@ HighScoreList::~HighScoreList() {
 
 void HighScoreList::load(std::string path) {
   try {
-    std::ifstream in(path);
-    if (!in) return;
+    std::string text;
+    const int error = read_whole_file(path, text);
+    // No level run has filed a score here yet.
+    if (error == ENOENT || error == ENOTDIR) return;
+    if (error != 0) {
+      unreadable[path] = error == EINVAL ? "not a regular file" : std::generic_category().message(error);
+      return;
+    }
+    std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
       ScoreEntry entry;
@@ -78,7 +113,11 @@ void HighScoreList::save(std::string path) {
   std::sort(entries.begin(), entries.end());
   std::ostringstream text;
   for (const ScoreEntry& entry : entries) entry.write(text);
-  write_file_safely(path, text.str());
+  const auto not_read = unreadable.find(path);
+  // Writing would wipe the scores that could not be read.
+  const std::string reason = not_read != unreadable.end() ? "it could not be read (" + not_read->second + ")"
+                                                          : write_file_safely(path, text.str());
+  if (!reason.empty()) platform::Console::write_error_line("The score was not saved to " + path + ": " + reason);
 }
 
 std::string HighScoreList::best_five_text() const {

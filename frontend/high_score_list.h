@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -26,12 +27,14 @@ class HighScoreList {
   HighScoreList& operator=(const HighScoreList&) = delete;
   ~HighScoreList();
 
-  // Adds the entries of the file and sorts; a file that does not open leaves
-  // the list unchanged. Lines that do not begin with a whole number are skipped.
+  // Adds the entries of the file and sorts; a missing file leaves the list
+  // unchanged, and so does one that cannot be read, which save then spares.
+  // Lines that do not begin with a whole number are skipped.
   void load(std::string path);
   void add(int score, std::string name);
   // Sorts, then replaces the file (creating its folder when missing). A file
-  // that cannot be written is skipped without a report.
+  // that cannot be written, or that load could not read, is left as it is,
+  // with one line on standard error.
   void save(std::string path);
   // The screen; returns when the player leaves it with Z or ESC.
   void show();
@@ -42,6 +45,8 @@ class HighScoreList {
 
  private:
   std::vector<ScoreEntry> entries;
+  // The files that load could not read, with the reason.
+  std::map<std::string, std::string> unreadable;
   platform::GraphicContext gc;
   platform::InputDevice keyboard;
   platform::DisplayWindow window;

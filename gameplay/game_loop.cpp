@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <limits>
 #include <string>
 
 #include "gameplay/game.h"
@@ -14,6 +15,21 @@ const unsigned ground_window = 10;
 const unsigned item_window = 14;
 const unsigned fade_frames = 60;
 const std::size_t averaged_frames = 20;
+// A chunk reaches further on average than the spacing of the pieces whose
+// retirement makes it, so the endless lists grow with the distance run: about
+// a thousand pieces an hour at full playable speed, without end at absurd
+// speeds. Past this many pieces or items a retired piece makes no chunk; the
+// ground already built then reaches far beyond anything the player can see.
+const std::size_t endless_list_limit = 1000;
+
+// Level speeds are doubles as large as the file says; one beyond a float's
+// range becomes an infinite speed rather than an out-of-range conversion.
+float narrow_speed(double value) {
+  const double largest = std::numeric_limits<float>::max();
+  if (value > largest) return std::numeric_limits<float>::infinity();
+  if (value < -largest) return -std::numeric_limits<float>::infinity();
+  return static_cast<float>(value);
+}
 }  // namespace
 
 GameResult Game::run() {
@@ -48,7 +64,7 @@ GameResult Game::run() {
     float sum = 0.0f;
     for (float t : frame_times) sum += t;
     frame_time = sum / static_cast<float>(frame_times.size());
-    scroll_step = static_cast<float>((speed_bonus + 500.0) * frame_time);
+    scroll_step = narrow_speed((speed_bonus + 500.0) * frame_time);
 
     // 3-5: actions.
     if (dash_pressed) {
@@ -98,16 +114,21 @@ GameResult Game::run() {
     const unsigned items_in_window = std::min<unsigned>(item_window, items.size());
     const unsigned grounds_in_window = std::min<unsigned>(ground_window, grounds.size());
     for (Background* tile : backgrounds) tile->sprite.draw(gc, tile->x, 0.0f);
-    for (unsigned i = 0; i < grounds_in_window;) {
+    // Pieces appended by this walk wait for the next frame: with absurd speeds
+    // every new piece is already far left, and walking it would retire it and
+    // append another for ever.
+    std::size_t pieces_before_walk = grounds.size();
+    for (unsigned i = 0; i < grounds_in_window && i < pieces_before_walk;) {
       Ground* ground = grounds[i];
       if (ground->x > far_left && ground->x < view_limit) {
         ground->outline.set_translation(ground->x, ground->y);
         if (ground->move_function) ground->move_function(ground);
         ground->sprite.draw(gc, ground->x, ground->y);
       } else if (ground->x <= far_left && endless) {
-        generate_chunk();
+        if (grounds.size() < endless_list_limit && items.size() < endless_list_limit) generate_chunk();
         grounds.erase(grounds.begin() + i);
         delete ground;
+        --pieces_before_walk;
         continue;  // the next piece slid into place i
       }
       ++i;
@@ -165,7 +186,7 @@ GameResult Game::run() {
     }
 
     // 18-19: speed growth and retiring pieces far to the left.
-    if (speed_bonus < max_speed) speed_bonus = static_cast<float>(speed_bonus + acceleration);
+    if (speed_bonus < max_speed) speed_bonus = narrow_speed(speed_bonus + acceleration);
     for (unsigned i = 0; i < grounds_in_window && i < grounds.size(); ++i) {
       if (grounds[i]->x < far_left) {
         Ground* ground = grounds[i];

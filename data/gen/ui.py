@@ -1,5 +1,4 @@
-"""Menu background with the game's name, the selector sparkle and the credits
-cards."""
+"""Menu background, the selector sparkle and the credits cards."""
 import math
 
 import scenery
@@ -20,18 +19,24 @@ def _title_defs():
 
 
 def menu_background_svg():
+    """The dusk scene with the unicorn on its island at the lower left and a
+    crescent moon in the upper right to balance it; no writing, as the game's
+    name is the window's title."""
     body, defs = scenery.backdrop_body("enchanted_dusk")
-    defs += _title_defs() + unicorn._defs().replace('id="coat"', 'id="coat"')
-    title = (f'<text x="320" y="128" text-anchor="middle" font-family="{TITLE_FONT}" '
-             f'font-weight="bold" font-size="92" letter-spacing="3"')
+    defs += (_title_defs() + unicorn._defs()
+             + svg.radial_gradient("moon_glow", [(0, "#fff3c4", 0.5), (0.3, "#ffd6e8", 0.2),
+                                                 (0.65, "#ffd6e8", 0.05), (1, "#ffd6e8", 0)])
+             + svg.linear_gradient("moon", [(0, "#fffbea"), (1, "#ffe3a6")], 0, 0, 1, 1))
+    moon_x, moon_y, moon_r = 480, 100, 38
     parts = [body,
              # a calm dark panel behind the menu entries and the small texts
              f'<rect x="178" y="200" width="450" height="292" rx="26" fill="url(#panel)"/>',
-             f'{title} fill="#ff9ad0" opacity="0.8" filter="url(#title_glow)">Morvane</text>',
-             f'{title} fill="url(#title)" stroke="#6b3f8c" stroke-width="2.5">Morvane</text>',
-             f'<text x="320" y="160" text-anchor="middle" font-family="{TITLE_FONT}" '
-             f'font-style="italic" font-size="19" fill="#fde9ff">a unicorn\'s run through the dusk woods</text>']
-    for x, y, s in ((96, 70, 9), (548, 62, 7), (590, 120, 5), (60, 140, 5), (468, 38, 4)):
+             f'<circle cx="{moon_x}" cy="{moon_y}" r="{moon_r * 3}" fill="url(#moon_glow)"/>',
+             f'<path d="M{moon_x},{moon_y - moon_r} A{moon_r},{moon_r} 0 1 0 {moon_x},{moon_y + moon_r} '
+             f'A{moon_r * 1.25},{moon_r * 1.25} 0 0 1 {moon_x},{moon_y - moon_r} Z" '
+             f'fill="url(#moon)" stroke="#f2c98a" stroke-width="1"/>']
+    for x, y, s in ((96, 70, 9), (590, 44, 7), (604, 150, 5), (60, 140, 5), (392, 58, 5),
+                    (232, 44, 6), (300, 128, 7), (188, 112, 4), (380, 158, 4)):
         parts.append(f'<polygon points="{svg.pts(svg.star_points(x, y, s, s * 0.3, 4))}" fill="#fff8d8"/>')
     # the unicorn on a small island at the lower left
     parts.append('<ellipse cx="95" cy="330" rx="110" ry="70" fill="url(#island_glow)"/>')

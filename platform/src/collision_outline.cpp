@@ -17,20 +17,47 @@ namespace platform {
 struct CollisionOutline::Impl {
   unsigned int width = 0, height = 0;
   std::vector<outline::Contour> contours;
+  Rectf picture_box;  // of the untransformed points
 
   float scale_x = 1.0f, scale_y = 1.0f;
   Origin origin = origin_top_left;
   float offset_x = 0.0f, offset_y = 0.0f;
   float translation_x = 0.0f, translation_y = 0.0f;
   float angle = 0.0f;
+  float angle_cos = 1.0f, angle_sin = 0.0f;  // of angle, found when it is set
+
+  // Where a point lands: x = pivot_x + sx * cos - sy * sin, y = pivot_y + sx * sin + sy * cos,
+  // with sx = px * scale_x + shift_x - pivot_x, sy = py * scale_y + shift_y - pivot_y.
+  struct Placement {
+    float shift_x, shift_y, pivot_x, pivot_y, cos, sin;
+  };
+  Placement placement(float at_x, float at_y) const;  // translated to (at_x, at_y)
 
   mutable bool stale = true;
+  // A box holding every transformed point, from picture_box alone: far-apart
+  // outlines are told apart without moving their points. It is found at
+  // translation 0 (shape_box) and shifted by the translation.
+  mutable bool rough_stale = true, shape_stale = true;
+  mutable Rectf rough_box, shape_box;
+  mutable float shape_reach = 0.0f;  // how large the numbers in shape_box's making grew
   mutable std::vector<float> xs, ys;             // every contour's points, one after another
   mutable std::vector<std::uint32_t> starts;     // contour k is [starts[k], starts[k+1])
   mutable std::vector<Rectf> contour_boxes;
   mutable Rectf box;
 
   void refresh() const;
+  void refresh_rough_box() const {
+    if (!rough_stale) return;
+    if (shape_stale) measure_shape();
+    // The points are turned one by one and rounded on the way: a margin far
+    // above that rounding keeps every one of them inside.
+    const float margin = 1e-3f + 1e-5f * (shape_reach + 2.0f * (std::fabs(translation_x) + std::fabs(translation_y)));
+    rough_box = Rectf(shape_box.left + translation_x - margin, shape_box.top + translation_y - margin,
+                      shape_box.right + translation_x + margin, shape_box.bottom + translation_y + margin);
+    rough_stale = false;
+  }
+  void measure_shape() const;
+  void measure_picture_box();
   bool contains(float x, float y) const;
 };
 
@@ -101,18 +128,58 @@ bool any_contour_inside(const CollisionOutline::Impl& inner, const CollisionOutl
 
 }  // namespace
 
-void CollisionOutline::Impl::refresh() const {
-  if (!stale) return;
+CollisionOutline::Impl::Placement CollisionOutline::Impl::placement(float at_x, float at_y) const {
   float fx, fy;
   origin_fraction(origin, fx, fy);
   const float centre_x = width * 0.5f, centre_y = height * 0.5f;
+  Placement p;
   // Scaled about the centre, then moved by the alignment and translation.
-  const float shift_x = centre_x - centre_x * scale_x + offset_x - fx * width + translation_x;
-  const float shift_y = centre_y - centre_y * scale_y + offset_y - fy * height + translation_y;
+  p.shift_x = centre_x - centre_x * scale_x + offset_x - fx * width + at_x;
+  p.shift_y = centre_y - centre_y * scale_y + offset_y - fy * height + at_y;
   // Turned about the centre of the scaled, aligned box.
-  const float pivot_x = centre_x + offset_x - fx * width + translation_x;
-  const float pivot_y = centre_y + offset_y - fy * height + translation_y;
-  const float c = std::cos(angle), s = std::sin(angle);
+  p.pivot_x = centre_x + offset_x - fx * width + at_x;
+  p.pivot_y = centre_y + offset_y - fy * height + at_y;
+  p.cos = angle_cos;
+  p.sin = angle_sin;
+  return p;
+}
+
+void CollisionOutline::Impl::measure_picture_box() {
+  bool first = true;
+  for (const outline::Contour& contour : contours) {
+    for (const auto& point : contour) {
+      const float x = point.x, y = point.y;
+      if (first) picture_box = Rectf(x, y, x, y);
+      first = false;
+      picture_box.left = std::min(picture_box.left, x);
+      picture_box.right = std::max(picture_box.right, x);
+      picture_box.top = std::min(picture_box.top, y);
+      picture_box.bottom = std::max(picture_box.bottom, y);
+    }
+  }
+}
+
+void CollisionOutline::Impl::measure_shape() const {
+  const Placement p = placement(0.0f, 0.0f);
+  // The box of the turned picture_box: its centre moved, its half sizes
+  // spread over both axes by the turn.
+  const float mid_x = (picture_box.left + picture_box.right) * 0.5f * scale_x + p.shift_x - p.pivot_x;
+  const float mid_y = (picture_box.top + picture_box.bottom) * 0.5f * scale_y + p.shift_y - p.pivot_y;
+  const float half_w = (picture_box.right - picture_box.left) * 0.5f * std::fabs(scale_x);
+  const float half_h = (picture_box.bottom - picture_box.top) * 0.5f * std::fabs(scale_y);
+  const float c = std::fabs(p.cos), s = std::fabs(p.sin);
+  const float reach_x = c * half_w + s * half_h, reach_y = s * half_w + c * half_h;
+  const float x = p.pivot_x + mid_x * p.cos - mid_y * p.sin, y = p.pivot_y + mid_x * p.sin + mid_y * p.cos;
+  shape_box = Rectf(x - reach_x, y - reach_y, x + reach_x, y + reach_y);
+  shape_reach = std::fabs(p.pivot_x) + std::fabs(p.pivot_y) + std::fabs(mid_x) + std::fabs(mid_y) + reach_x + reach_y;
+  shape_stale = false;
+}
+
+void CollisionOutline::Impl::refresh() const {
+  if (!stale) return;
+  const Placement p = placement(translation_x, translation_y);
+  const float shift_x = p.shift_x, shift_y = p.shift_y, pivot_x = p.pivot_x, pivot_y = p.pivot_y;
+  const float c = p.cos, s = p.sin;
 
   xs.clear();
   ys.clear();
@@ -182,6 +249,7 @@ CollisionOutline::CollisionOutline(const std::string& png_path, int alpha_limit,
   impl_->width = found->second.width;
   impl_->height = found->second.height;
   impl_->contours = found->second.contours;
+  impl_->measure_picture_box();
 }
 
 CollisionOutline::CollisionOutline(const PixelBuffer& picture, int alpha_limit, OutlineAccuracy accuracy,
@@ -191,13 +259,14 @@ CollisionOutline::CollisionOutline(const PixelBuffer& picture, int alpha_limit, 
   impl_->height = static_cast<unsigned int>(std::max(0, picture.get_height()));
   for (const outline::Contour& traced : outline::trace_contours(picture, alpha_limit, get_insides))
     impl_->contours.push_back(outline::simplify(traced, accuracy));
+  impl_->measure_picture_box();
 }
 
 void CollisionOutline::set_scale(float scale_x, float scale_y) {
   if (!impl_) return;
   impl_->scale_x = scale_x;
   impl_->scale_y = scale_y;
-  impl_->stale = true;
+  impl_->stale = impl_->rough_stale = impl_->shape_stale = true;
 }
 
 void CollisionOutline::set_alignment(Origin origin, float x_offset, float y_offset) {
@@ -205,7 +274,7 @@ void CollisionOutline::set_alignment(Origin origin, float x_offset, float y_offs
   impl_->origin = origin;
   impl_->offset_x = x_offset;
   impl_->offset_y = y_offset;
-  impl_->stale = true;
+  impl_->stale = impl_->rough_stale = impl_->shape_stale = true;
 }
 
 void CollisionOutline::get_alignment(Origin& origin, float& x_offset, float& y_offset) const {
@@ -223,13 +292,15 @@ void CollisionOutline::set_translation(float x, float y) {
   if (!impl_ || (impl_->translation_x == x && impl_->translation_y == y)) return;
   impl_->translation_x = x;
   impl_->translation_y = y;
-  impl_->stale = true;
+  impl_->stale = impl_->rough_stale = true;  // the shape stays
 }
 
 void CollisionOutline::set_angle(const Angle& angle) {
   if (!impl_ || impl_->angle == angle.to_radians()) return;
   impl_->angle = angle.to_radians();
-  impl_->stale = true;
+  impl_->angle_cos = std::cos(impl_->angle);
+  impl_->angle_sin = std::sin(impl_->angle);
+  impl_->stale = impl_->rough_stale = impl_->shape_stale = true;
 }
 
 unsigned int CollisionOutline::get_width() const { return impl_ ? impl_->width : 0; }
@@ -239,6 +310,10 @@ bool CollisionOutline::collide(const CollisionOutline& other, bool /*remove_old_
   if (!impl_ || !other.impl_) return false;
   const Impl& a = *impl_;
   const Impl& b = *other.impl_;
+  if (a.contours.empty() || b.contours.empty()) return false;
+  a.refresh_rough_box();
+  b.refresh_rough_box();
+  if (!boxes_overlap(a.rough_box, b.rough_box)) return false;
   a.refresh();
   b.refresh();
   if (a.xs.empty() || b.xs.empty() || !boxes_overlap(a.box, b.box)) return false;

@@ -8,6 +8,30 @@
 
 namespace platform {
 
+namespace {
+
+// Messages quote files and names as they are; a control byte among them (an
+// ESC sequence can retitle or clear the terminal) is shown as "\xNN" instead.
+// Every other byte passes, so UTF-8 text stays readable.
+std::string printable(const std::string& text) {
+  static const char hex_digits[] = "0123456789ABCDEF";
+  std::string shown;
+  shown.reserve(text.size());
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && byte != '\t') || byte == 0x7f) {
+      shown += "\\x";
+      shown += hex_digits[byte >> 4];
+      shown += hex_digits[byte & 0x0f];
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+}  // namespace
+
 ConsoleWindow::ConsoleWindow(const std::string& title, int /*width*/, int /*height*/) {
   // The terminal keeps its own size; only its title can follow the window's.
   if (isatty(STDOUT_FILENO)) {
@@ -37,12 +61,12 @@ void ConsoleWindow::display_close_message() {
   }
 }
 
-void Console::write(const std::string& text) { std::cout << text << std::flush; }
+void Console::write(const std::string& text) { std::cout << printable(text) << std::flush; }
 
-void Console::write_line(const std::string& text) { std::cout << text << '\n' << std::flush; }
+void Console::write_line(const std::string& text) { std::cout << printable(text) << '\n' << std::flush; }
 
-void Console::write_error(const std::string& text) { std::cerr << text << std::flush; }
+void Console::write_error(const std::string& text) { std::cerr << printable(text) << std::flush; }
 
-void Console::write_error_line(const std::string& text) { std::cerr << text << '\n' << std::flush; }
+void Console::write_error_line(const std::string& text) { std::cerr << printable(text) << '\n' << std::flush; }
 
 }  // namespace platform

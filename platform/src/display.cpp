@@ -61,21 +61,42 @@ void pin_gl_driver() {
   for (const std::string& name : names) dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
-// OpenGL where the machine has it, then any accelerated renderer, then
-// software; headless drivers go straight to software (asking them for GL
+// Whether the current OpenGL context draws on the CPU (Mesa's llvmpipe,
+// softpipe or swrast). SDL's own software renderer then draws the same frames
+// for far less CPU than a rasterizer that spreads every frame over threads.
+bool gl_draws_in_software() {
+  using GetString = const unsigned char* (*)(unsigned int);
+  constexpr unsigned int gl_renderer = 0x1F01;
+  const auto get_string = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  const unsigned char* name = get_string && SDL_GL_GetCurrentContext() ? get_string(gl_renderer) : nullptr;
+  if (!name) return false;
+  const std::string renderer(reinterpret_cast<const char*>(name));
+  return renderer.find("llvmpipe") != std::string::npos || renderer.find("softpipe") != std::string::npos ||
+         renderer.find("swrast") != std::string::npos;
+}
+
+// OpenGL where the machine has it in hardware, then any accelerated renderer,
+// then software; headless drivers go straight to software (asking them for GL
 // only loads the GL libraries in vain).
 SDL_Renderer* make_window_renderer(SDL_Window* window) {
   if (!window) return nullptr;
   constexpr Uint32 accelerated = SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE;
   constexpr Uint32 software = SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE;
   if (!headless_video_driver()) {
+    bool gl_in_software = false;
     if (const int opengl = render_driver_index("opengl"); opengl >= 0) {
       if (SDL_Renderer* renderer = SDL_CreateRenderer(window, opengl, accelerated)) {
         pin_gl_driver();
-        return renderer;
+        gl_in_software = gl_draws_in_software();
+        if (!gl_in_software) return renderer;
+        SDL_DestroyRenderer(renderer);
+        // Else SDL would show the software renderer's pictures through GL too.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
       }
     }
-    if (SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, accelerated)) return renderer;
+    if (!gl_in_software) {
+      if (SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, accelerated)) return renderer;
+    }
   }
   return SDL_CreateRenderer(window, render_driver_index("software"), software);
 }
@@ -117,6 +138,9 @@ DisplayWindow::DisplayWindow(const DisplayWindowDescription& description) {
     throw Exception(std::string("Could not make the window's drawing surface: ") + SDL_GetError());
   SDL_SetRenderDrawColor(gc->renderer, 0, 0, 0, 255);
   SDL_RenderClear(gc->renderer);
+  // Drawing into memory: the target is all there is.
+  gc->through_target = true;
+  if (!gc->fallback_surface) gc->set_through_target(false);
 
   impl_ = std::make_shared<Impl>();
   impl_->title = description.title;
@@ -130,13 +154,7 @@ InputDevice DisplayWindow::get_keyboard() const { return impl_ ? InputDevice(imp
 std::string DisplayWindow::get_title() const { return impl_ ? impl_->title : std::string(); }
 
 void DisplayWindow::flip(int) {
-  if (!impl_) return;
-  GraphicContext::Impl& gc = *impl_->gc;
-  if (!gc.window || gc.fallback_surface) return;  // drawing into memory: nothing to show
-  SDL_SetRenderTarget(gc.renderer, nullptr);
-  SDL_RenderCopy(gc.renderer, gc.target, nullptr, nullptr);
-  SDL_RenderPresent(gc.renderer);
-  SDL_SetRenderTarget(gc.renderer, gc.target);
+  if (impl_) impl_->gc->present();
 }
 
 int GraphicContext::get_width() const { return impl_ ? impl_->width : 0; }
@@ -144,9 +162,10 @@ int GraphicContext::get_height() const { return impl_ ? impl_->height : 0; }
 
 void GraphicContext::clear(const Colorf& colour) {
   if (!impl_) return;
-  SDL_SetRenderDrawBlendMode(impl_->renderer, SDL_BLENDMODE_NONE);
-  SDL_SetRenderDrawColor(impl_->renderer, to_byte(colour.r), to_byte(colour.g), to_byte(colour.b), to_byte(colour.a));
-  SDL_RenderClear(impl_->renderer);
+  DrawOp op;
+  op.kind = DrawOp::clear;
+  op.colours[0] = {to_byte(colour.r), to_byte(colour.g), to_byte(colour.b), to_byte(colour.a)};
+  impl_->draw(op);
 }
 
 PixelBuffer GraphicContext::get_pixeldata(const Rect& rect) const {
@@ -161,9 +180,173 @@ PixelBuffer GraphicContext::get_pixeldata(const Rect& rect) const {
   }
   PixelBuffer result(area.w, area.h);
   if (area.w == 0 || area.h == 0) return result;
-  if (SDL_RenderReadPixels(impl_->renderer, &area, SDL_PIXELFORMAT_RGBA32, result.get_data(), area.w * 4) != 0)
-    throw Exception(std::string("Could not read back the screen: ") + SDL_GetError());
+  SDL_Renderer* renderer = impl_->renderer;
+  SDL_Texture* drawing_into = SDL_GetRenderTarget(renderer);
+  const bool read = impl_->update_target() && SDL_SetRenderTarget(renderer, impl_->target) == 0 &&
+                    SDL_RenderReadPixels(renderer, &area, SDL_PIXELFORMAT_RGBA32, result.get_data(), area.w * 4) == 0;
+  SDL_SetRenderTarget(renderer, drawing_into);
+  if (!read) throw Exception(std::string("Could not read back the screen: ") + SDL_GetError());
   return result;
+}
+
+namespace {
+// Past this many kept operations without a clear, they go into the target.
+constexpr std::size_t max_kept_ops = 4096;
+}  // namespace
+
+void GraphicContext::Impl::run(const DrawOp& op) {
+  switch (op.kind) {
+    case DrawOp::clear: {
+      const SDL_Color& c = op.colours[0];
+      SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
+      SDL_SetRenderDrawColor(renderer, c.r, c.g, c.b, c.a);
+      SDL_RenderClear(renderer);
+      break;
+    }
+    case DrawOp::fill: {
+      const SDL_Color& c = op.colours[0];
+      SDL_SetRenderDrawBlendMode(renderer, c.a == 255 ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
+      SDL_SetRenderDrawColor(renderer, c.r, c.g, c.b, c.a);
+      SDL_RenderFillRectF(renderer, &op.where);
+      break;
+    }
+    case DrawOp::gradient: {
+      const float left = op.where.x, top = op.where.y, right = left + op.where.w, bottom = top + op.where.h;
+      const SDL_Vertex corners[4] = {
+          {{left, top}, op.colours[0], {0, 0}},
+          {{right, top}, op.colours[1], {0, 0}},
+          {{left, bottom}, op.colours[2], {0, 0}},
+          {{right, bottom}, op.colours[3], {0, 0}},
+      };
+      const int indices[6] = {0, 1, 2, 1, 3, 2};
+      const bool translucent =
+          std::any_of(std::begin(op.colours), std::end(op.colours), [](const SDL_Color& c) { return c.a < 255; });
+      SDL_SetRenderDrawBlendMode(renderer, translucent ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
+      SDL_RenderGeometry(renderer, nullptr, corners, 4, indices, 6);
+      break;
+    }
+    case DrawOp::copy:
+      SDL_SetTextureBlendMode(op.texture, op.blend);
+      SDL_SetTextureAlphaMod(op.texture, op.alpha_mod);
+      SDL_SetTextureColorMod(op.texture, op.colour_mod.r, op.colour_mod.g, op.colour_mod.b);
+      if (op.angle == 0.0)
+        SDL_RenderCopyF(renderer, op.texture, nullptr, &op.where);
+      else  // SDL turns clockwise about the centre of the destination
+        SDL_RenderCopyExF(renderer, op.texture, nullptr, &op.where, op.angle, nullptr, SDL_FLIP_NONE);
+      break;
+  }
+}
+
+namespace {
+// Whether a copy lands wholly outside the window, turned or not. SDL's
+// software renderer turns the whole picture before cutting it to the window,
+// so a turned piece scrolled out of sight would cost as much as a shown one.
+bool outside(const DrawOp& op, int width, int height) {
+  if (op.kind != DrawOp::copy) return false;
+  const double turn = op.angle * 3.14159265358979323846 / 180.0;
+  const double c = std::fabs(std::cos(turn)), s = std::fabs(std::sin(turn));
+  const double half_w = 0.5 * op.where.w, half_h = 0.5 * op.where.h;
+  // Half the turned box, and a few pixels for the rounding of every renderer.
+  const double reach_x = c * half_w + s * half_h + 4.0, reach_y = s * half_w + c * half_h + 4.0;
+  const double centre_x = op.where.x + half_w, centre_y = op.where.y + half_h;
+  return centre_x + reach_x < 0.0 || centre_x - reach_x > width || centre_y + reach_y < 0.0 ||
+         centre_y - reach_y > height;
+}
+}  // namespace
+
+void GraphicContext::Impl::draw(const DrawOp& op) {
+  if (through_target) return run(op);
+  if (outside(op, width, height)) return;  // provably draws nothing
+  bool covers_window = op.kind == DrawOp::clear;
+  if (op.kind == DrawOp::fill || op.kind == DrawOp::gradient) {
+    const int colours = op.kind == DrawOp::fill ? 1 : 4;
+    covers_window = std::all_of(op.colours, op.colours + colours, [](const SDL_Color& c) { return c.a == 255; }) &&
+                    op.where.x <= 0 && op.where.y <= 0 && op.where.x + op.where.w >= static_cast<float>(width) &&
+                    op.where.y + op.where.h >= static_cast<float>(height);
+  }
+  if (covers_window) {
+    // Whatever lay beneath is replaced pixel for pixel.
+    ops.clear();
+    target_ops = -1;
+    window_current = true;
+  } else {
+    if (!window_current) replay_into_window();
+    if (ops.size() >= max_kept_ops) flatten();
+  }
+  ops.push_back(op);
+  run(op);
+}
+
+void GraphicContext::Impl::replay_into_window() {
+  std::size_t from = 0;
+  if (target_ops >= 0) {
+    SDL_SetTextureBlendMode(target, SDL_BLENDMODE_NONE);
+    SDL_RenderCopy(renderer, target, nullptr, nullptr);
+    from = static_cast<std::size_t>(target_ops);
+  }  // else the first operation covers the window
+  for (std::size_t i = from; i < ops.size(); ++i) run(ops[i]);
+  window_current = true;
+}
+
+bool GraphicContext::Impl::update_target() {
+  if (through_target) return true;
+  if (SDL_SetRenderTarget(renderer, target) != 0) return false;
+  if (target_ops < 0) target_ops = 0;  // the first operation covers the target
+  for (std::size_t i = static_cast<std::size_t>(target_ops); i < ops.size(); ++i) run(ops[i]);
+  target_ops = static_cast<long>(ops.size());
+  return SDL_SetRenderTarget(renderer, nullptr) == 0;
+}
+
+void GraphicContext::Impl::flatten() {
+  update_target();
+  ops.clear();
+  target_ops = 0;
+}
+
+void GraphicContext::Impl::texture_changing(SDL_Texture* texture) {
+  if (!through_target && std::any_of(ops.begin(), ops.end(), [&](const DrawOp& op) { return op.texture == texture; }))
+    flatten();
+}
+
+void GraphicContext::Impl::present() {
+  if (!window || fallback_surface) return;  // drawing into memory: nothing to show
+  if (through_target) {
+    SDL_SetRenderTarget(renderer, nullptr);
+    SDL_SetTextureBlendMode(target, SDL_BLENDMODE_NONE);
+    SDL_RenderCopy(renderer, target, nullptr, nullptr);
+    SDL_RenderPresent(renderer);
+    SDL_SetRenderTarget(renderer, target);
+    return;
+  }
+  if (!window_current) replay_into_window();  // nothing drawn since the last present
+  SDL_RenderPresent(renderer);
+  window_current = false;
+}
+
+void GraphicContext::Impl::set_through_target(bool on) {
+  if (on == through_target) return;
+  if (on) {
+    update_target();
+    SDL_SetRenderTarget(renderer, target);
+  } else {
+    SDL_SetRenderTarget(renderer, nullptr);
+    ops.clear();
+    target_ops = 0;
+    window_current = false;
+  }
+  through_target = on;
+}
+
+DrawOp copy_op(SDL_Texture* texture, const SDL_FRect& where, double angle) {
+  DrawOp op;
+  op.kind = DrawOp::copy;
+  op.texture = texture;
+  op.where = where;
+  op.angle = angle;
+  SDL_GetTextureBlendMode(texture, &op.blend);
+  SDL_GetTextureAlphaMod(texture, &op.alpha_mod);
+  SDL_GetTextureColorMod(texture, &op.colour_mod.r, &op.colour_mod.g, &op.colour_mod.b);
+  return op;
 }
 
 namespace {
@@ -174,27 +357,23 @@ SDL_Color to_sdl(const Colorf& c) {
 
 void Draw::gradient_fill(GraphicContext& gc, const Rectf& rect, const Gradient& gradient) {
   if (gc.is_null() || !drawable_position(rect.left, rect.top) || !drawable_position(rect.right, rect.bottom)) return;
-  SDL_Renderer* renderer = gc.impl()->renderer;
-  const SDL_Vertex corners[4] = {
-      {{rect.left, rect.top}, to_sdl(gradient.top_left), {0, 0}},
-      {{rect.right, rect.top}, to_sdl(gradient.top_right), {0, 0}},
-      {{rect.left, rect.bottom}, to_sdl(gradient.bottom_left), {0, 0}},
-      {{rect.right, rect.bottom}, to_sdl(gradient.bottom_right), {0, 0}},
-  };
-  const int indices[6] = {0, 1, 2, 1, 3, 2};
-  const bool translucent = std::any_of(std::begin(corners), std::end(corners), [](const SDL_Vertex& v) { return v.color.a < 255; });
-  SDL_SetRenderDrawBlendMode(renderer, translucent ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
-  SDL_RenderGeometry(renderer, nullptr, corners, 4, indices, 6);
+  DrawOp op;
+  op.kind = DrawOp::gradient;
+  op.where = {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+  op.colours[0] = to_sdl(gradient.top_left);
+  op.colours[1] = to_sdl(gradient.top_right);
+  op.colours[2] = to_sdl(gradient.bottom_left);
+  op.colours[3] = to_sdl(gradient.bottom_right);
+  gc.impl()->draw(op);
 }
 
 void Draw::fill(GraphicContext& gc, const Rectf& rect, const Colorf& colour) {
   if (gc.is_null() || !drawable_position(rect.left, rect.top) || !drawable_position(rect.right, rect.bottom)) return;
-  SDL_Renderer* renderer = gc.impl()->renderer;
-  const SDL_Color c = to_sdl(colour);
-  SDL_SetRenderDrawBlendMode(renderer, c.a == 255 ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
-  SDL_SetRenderDrawColor(renderer, c.r, c.g, c.b, c.a);
-  const SDL_FRect area{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-  SDL_RenderFillRectF(renderer, &area);
+  DrawOp op;
+  op.kind = DrawOp::fill;
+  op.colours[0] = to_sdl(colour);
+  op.where = {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+  gc.impl()->draw(op);
 }
 
 }  // namespace platform

@@ -76,8 +76,11 @@ struct Font::Impl {
   }
 
   void drop_lines() {
-    if (!owner.expired()) {
-      for (auto& [text, line] : lines) SDL_DestroyTexture(line.texture);
+    if (const auto gc = owner.lock()) {
+      for (auto& [text, line] : lines) {
+        gc->texture_changing(line.texture);
+        SDL_DestroyTexture(line.texture);
+      }
     }
     lines.clear();
     recent.clear();
@@ -104,6 +107,7 @@ struct Font::Impl {
     SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
     if (lines.size() >= max_cached_lines) {
       auto oldest = lines.find(recent.back());
+      gc->texture_changing(oldest->second.texture);
       SDL_DestroyTexture(oldest->second.texture);
       lines.erase(oldest);
       recent.pop_back();
@@ -161,7 +165,6 @@ void Font::draw_text(GraphicContext& gc, int x, int y, const std::string& text, 
 void Font::draw_text(GraphicContext& gc, float x, float y, const std::string& text, const Colorf& colour) {
   if (!impl_ || gc.is_null() || !drawable_position(x, y)) return;
   auto byte = to_byte;
-  SDL_Renderer* renderer = gc.impl()->renderer;
   float top = std::round(y) - static_cast<float>(impl_->ascent);
   std::size_t start = 0;
   while (start <= text.size()) {
@@ -175,7 +178,7 @@ void Font::draw_text(GraphicContext& gc, float x, float y, const std::string& te
         SDL_SetTextureAlphaMod(rendered->texture, byte(colour.a));
         const SDL_FRect where{std::round(x), top, static_cast<float>(rendered->width),
                               static_cast<float>(rendered->height)};
-        SDL_RenderCopyF(renderer, rendered->texture, nullptr, &where);
+        gc.impl()->draw(copy_op(rendered->texture, where, 0.0));
       }
     }
     top += static_cast<float>(impl_->line_spacing);

@@ -23,9 +23,12 @@ Frame::Frame(PixelBuffer pixels) : pixels_(std::move(pixels)), opaque_(fully_opa
 Frame::~Frame() { release_textures(); }
 
 void Frame::release_textures() {
-  if (!owner_.expired()) {
-    if (texture_) SDL_DestroyTexture(texture_);
-    if (faded_) SDL_DestroyTexture(faded_);
+  if (const auto gc = owner_.lock()) {
+    for (SDL_Texture* texture : {texture_, faded_}) {
+      if (!texture) continue;
+      gc->texture_changing(texture);
+      SDL_DestroyTexture(texture);
+    }
   }
   texture_ = nullptr;
   faded_ = nullptr;
@@ -77,7 +80,10 @@ SDL_Texture* Frame::texture_for(const std::shared_ptr<GraphicContext::Impl>& gc,
       faded_ = SDL_CreateTexture(gc->renderer, texture_format, SDL_TEXTUREACCESS_STREAMING, width(), height());
       faded_alpha_ = 255;  // contents not yet made
     }
-    if (faded_ && faded_alpha_ != alpha && fill_faded(alpha)) faded_alpha_ = alpha;
+    if (faded_ && faded_alpha_ != alpha) {
+      gc->texture_changing(faded_);
+      if (fill_faded(alpha)) faded_alpha_ = alpha;
+    }
     if (faded_ && faded_alpha_ == alpha) {
       SDL_SetTextureBlendMode(faded_, SDL_BLENDMODE_BLEND);
       SDL_SetTextureAlphaMod(faded_, 255);

@@ -19,7 +19,28 @@ namespace platform {
 // the file when it is missing or not a regular file.
 std::string picture_file_key(const std::string& path);
 
-// The window, its renderer and the offscreen target every drawing goes to.
+// One drawing call as the renderer takes it, kept so the frame can be drawn
+// again. A texture's blend mode and modulation are those it had when drawn.
+struct DrawOp {
+  enum Kind { clear, fill, gradient, copy } kind = clear;
+  SDL_Color colours[4] = {};  // clear and fill use the first
+  SDL_FRect where = {};
+  SDL_Texture* texture = nullptr;
+  double angle = 0.0;
+  SDL_BlendMode blend = SDL_BLENDMODE_NONE;
+  Uint8 alpha_mod = 255;
+  SDL_Color colour_mod = {255, 255, 255, 255};
+};
+
+// The window, its renderer and the offscreen target.
+//
+// With a window, drawing goes straight into it, and the operations since the
+// last clear (or whole-window opaque fill) are kept: a read-back draws them
+// again into the offscreen target, where every frame used to be drawn, so it
+// gives the very pixels that target would hold. After a present the window's
+// back buffer is undefined; a frame that does not start by covering it first
+// gets the kept operations drawn again. Without a window (or with
+// `through_target`) everything is drawn into the target and flip copies it.
 struct GraphicContext::Impl {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
@@ -28,12 +49,40 @@ struct GraphicContext::Impl {
   int width = 640, height = 480;
   bool software = false;  // SDL's software renderer draws
   bool holds_video = false;
+  bool through_target = false;
 
   Impl() = default;
   Impl(const Impl&) = delete;
   Impl& operator=(const Impl&) = delete;
   ~Impl();
+
+  // Draws one operation (and keeps it, when drawing into the window).
+  void draw(const DrawOp& op);
+  // Call before a texture changes or is destroyed: operations still kept
+  // that use it are first drawn into the target for good.
+  void texture_changing(SDL_Texture* texture);
+  // Brings the target up to date with everything drawn; false on failure.
+  bool update_target();
+  void present();
+  // Switches between drawing into the window and into the target.
+  void set_through_target(bool on);
+
+ private:
+  void run(const DrawOp& op);
+  void replay_into_window();
+  void flatten();
+  // Kept since the last clear or whole-window fill (which comes first), or
+  // since the target took in those before them.
+  std::vector<DrawOp> ops;
+  bool window_current = true;  // the window's back buffer shows every drawing
+  // The target shows what lies under ops and the first target_ops of them;
+  // -1 when it shows an older frame (ops then start with a clear or fill).
+  long target_ops = 0;
 };
+
+// A copy of the whole texture to `where`, turned by angle degrees, with the
+// texture's present blend mode and modulation.
+DrawOp copy_op(SDL_Texture* texture, const SDL_FRect& where, double angle);
 
 struct InputDevice::Impl {
   std::unordered_set<int> held;

@@ -53,8 +53,10 @@ struct Mixer {
   bool manual = false;
 };
 
+// Never destroyed: when something calls exit() while sounds play (Xlib does
+// when the display goes away), the device thread may still be mixing.
 Mixer& mixer() {
-  static Mixer instance;
+  static Mixer& instance = *new Mixer;
   return instance;
 }
 

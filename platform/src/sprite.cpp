@@ -150,12 +150,8 @@ void Sprite::draw(GraphicContext& gc, float x, float y) {
   if (alpha == 0) return;
   SDL_Texture* texture = frame->texture_for(gc.impl(), alpha);
   if (!texture) return;
-  SDL_Renderer* renderer = gc.impl()->renderer;
   const SDL_FRect where{x, y, static_cast<float>(frame->width()), static_cast<float>(frame->height())};
-  if (impl_->angle_degrees == 0.0f)
-    SDL_RenderCopyF(renderer, texture, nullptr, &where);
-  else  // SDL turns clockwise about the centre of the destination
-    SDL_RenderCopyExF(renderer, texture, nullptr, &where, impl_->angle_degrees, nullptr, SDL_FLIP_NONE);
+  gc.impl()->draw(copy_op(texture, where, impl_->angle_degrees));
 }
 
 void Sprite::draw(GraphicContext& gc, int x, int y) { draw(gc, static_cast<float>(x), static_cast<float>(y)); }

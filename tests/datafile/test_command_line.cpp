@@ -13,6 +13,7 @@ TEST(CommandLine, EachArgumentFormGivesItsLinesAndExitCode) {
   folder.write("levels/unknown.qel", "type normal\n#\nspeed 3\n");
   folder.write("levels/future.qel", "version 2.0\n");
   folder.write("levels/nobg.qel", "type normal\n");
+  folder.write("levels/control.qel", "type normal\n#\n\x1b]0;owned\x07\x1b[2J\tx\x7f\x01\x1f\rcaf\xc3\xa9 3\n");
   const std::string name = MORVANE_PROGRAM;
   const std::string usage = "Usage: \n  " + name + "\n  " + name + " --check-syntax <filename>\n  " + name +
                             " -cs <filename>\n  " + name + " -h\n";
@@ -27,6 +28,10 @@ TEST(CommandLine, EachArgumentFormGivesItsLinesAndExitCode) {
       {"-cs unknown.qel", 1, "", "Error: Unknown keyword on line 3: speed\n"},
       {"-cs future.qel", 1, "", "Error: Error opening file 'levels/future.qel'. Incompatible version.\n"},
       {"-cs nobg.qel", 1, "", "Error: Obligatory keyword background not defined\n"},
+      // Control bytes from a file or a name reach the terminal escaped; tabs and UTF-8 pass.
+      {"-cs control.qel", 1, "",
+       "Error: Unknown keyword on line 3: \\x1B]0;owned\\x07\\x1B[2J\tx\\x7F\\x01\\x1F\\x0Dcaf\xc3\xa9\n"},
+      {"-cs '\x1b[2J.qel'", 1, "", "Error: levels/\\x1B[2J.qel could not be opened!\n"},
       {"", 1, "", "Error: config/main.cfg could not be opened!\n"},  // the game, ended by an error
       {"-cs", 0, usage, ""},
       {"-cs demo.qel demo.qel", 0, usage, ""},

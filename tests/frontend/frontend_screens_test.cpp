@@ -217,4 +217,37 @@ TEST_F(FrontendScreens, ProfileFileHoldsNameAndLevelLines) {
               ThrowsMessage<std::runtime_error>(testing::StrEq("Cannot open profile file 'bob.prf'")));
 }
 
+TEST_F(FrontendScreens, AProfileThatDoesNotLoadIsKeptAsABackup) {
+  start();
+  const std::string newer = "name ANNA\nversion 1.5\nunlocked_level forest\n";
+  tree.write("profiles/ANNA.prf", newer);
+  tree.write("profiles/ANNA.prf.bak", "an older backup\n");
+  frontend->profile_name = "ANNA";
+  testing::internal::CaptureStderr();
+  frontend->save_profile();
+  frontend->save_profile();  // the new file loads: nothing more is moved
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "profiles/ANNA.prf did not load; it was kept as profiles/ANNA.prf.bak\n");
+  EXPECT_EQ(tree.read("profiles/ANNA.prf.bak"), newer);
+  EXPECT_EQ(tree.read("profiles/ANNA.prf"), "name ANNA\n\n");
+}
+
+// Root may write any file, so this runs as an ordinary user (the ctest case
+// frontend_saves_unprivileged does that when the tests run as root).
+TEST_F(FrontendScreens, PermissionsKeepAProfileThatCannotBeWritten) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may write any file; run as an ordinary user";
+  start();
+  for (const auto bits : {0444, 0}) {
+    tree.write("profiles/ANNA.prf", "name ANNA\nunlocked_level forest\n");
+    std::filesystem::permissions(tree.root / "profiles/ANNA.prf", std::filesystem::perms(bits));
+    frontend->profile_name = "ANNA";
+    EXPECT_THAT([&] { frontend->save_profile(); },
+                ThrowsMessage<std::runtime_error>(testing::StrEq("Cannot open profile file 'ANNA.prf'")));
+    EXPECT_EQ(std::filesystem::status(tree.root / "profiles/ANNA.prf").permissions(), std::filesystem::perms(bits));
+    std::filesystem::permissions(tree.root / "profiles/ANNA.prf", std::filesystem::perms(0644));
+    EXPECT_EQ(tree.read("profiles/ANNA.prf"), "name ANNA\nunlocked_level forest\n") << bits;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree.root / "profiles"), {}), 1) << "no backup";
+  }
+}
+
 }  // namespace

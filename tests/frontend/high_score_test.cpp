@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "frontend/high_score_list.h"
 #include "frontend_fixture.h"
@@ -9,6 +12,28 @@ namespace {
 struct FileList : HighScoreList {
   FileList() : HighScoreList({}, {}, {}) {}
 };
+
+// A run whose score cannot be stored: the screen still lists it, the folder
+// holds what it held, and one line on standard error says why.
+void expect_score_not_stored(const FrontendTree& tree, const std::string& path, const std::string& reason) {
+  const auto folder = [&] {
+    std::string listing;
+    for (const auto& entry : std::filesystem::directory_iterator(tree.root / "high_scores")) {
+      const std::string bytes = entry.is_regular_file() ? tree.read(entry.path()) : "";
+      listing += entry.path().filename().string() + "=" + bytes + ";";
+    }
+    return listing;
+  };
+  const std::string before = folder();
+  FileList list;
+  list.load(path);
+  list.add(5, "NEW");
+  testing::internal::CaptureStderr();
+  list.save(path);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "The score was not saved to " + path + ": " + reason + "\n");
+  EXPECT_NE(list.best_five_text().find("5 NEW\n"), std::string::npos);
+  EXPECT_EQ(folder(), before) << path;
+}
 
 TEST(HighScoreFile, ReadsNamesAsWrittenAndSkipsLinesWithoutANumber) {
   FrontendTree tree;
@@ -25,6 +50,7 @@ TEST(HighScoreFile, ReadsNamesAsWrittenAndSkipsLinesWithoutANumber) {
 TEST(HighScoreFile, SaveKeepsEveryEntryHighestFirstAndCreatesTheFolder) {
   FrontendTree tree;
   tree.write("high_scores/a.scr", "10 A\n70 B\n30 C\n60 D\n20 E\n50 F\n40 G\n");
+  std::filesystem::permissions(tree.root / "high_scores/a.scr", std::filesystem::perms(0640));
   FileList list;
   list.load("high_scores/a.scr");
   list.add(65, "NEW");
@@ -32,12 +58,56 @@ TEST(HighScoreFile, SaveKeepsEveryEntryHighestFirstAndCreatesTheFolder) {
   EXPECT_EQ(tree.read("high_scores/a.scr"), "70 B\n65 NEW\n60 D\n50 F\n40 G\n30 C\n20 E\n10 A\n");
   EXPECT_EQ(list.best_five_text(), "70 B\n65 NEW\n60 D\n50 F\n40 G\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree.root / "high_scores"), {}), 1) << "no temporary";
+  EXPECT_EQ(std::filesystem::status(tree.root / "high_scores/a.scr").permissions(), std::filesystem::perms(0640));
 
   tree.remove("high_scores");
+  tree.write("high_scores/b.scr.tmp/left_by_a_crash", "");
   list.save("high_scores/b.scr");
   EXPECT_EQ(tree.read("high_scores/b.scr").substr(0, 5), "70 B\n");
-  std::filesystem::create_directories(tree.root / "high_scores/dir.scr");
-  EXPECT_NO_THROW(list.save("high_scores/dir.scr")) << "an unwritable file is skipped";
+}
+
+TEST(HighScoreFile, AFolderOrPipeInPlaceOfTheFileOrAFailedWriteKeepsTheOldFile) {
+  FrontendTree tree;
+  tree.write("high_scores/dir.scr/x", "");
+  expect_score_not_stored(tree, "high_scores/dir.scr", "it could not be read (Is a directory)");
+  mkfifo((tree.root / "high_scores/pipe.scr").c_str(), 0644);  // would hang a reader that waits
+  expect_score_not_stored(tree, "high_scores/pipe.scr", "it could not be read (not a regular file)");
+
+  // A write that stops part way, as on a full disk.
+  tree.write("high_scores/full.scr", "10 OLD\n");
+  const std::string long_name(1000, 'N');
+  tree.write("high_scores/long.scr", "1 " + long_name + "\n2 " + long_name + "\n");
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit small{1500, limit.rlim_max};
+  const auto old_handler = signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
+  expect_score_not_stored(tree, "high_scores/long.scr", "File too large");
+  setrlimit(RLIMIT_FSIZE, &limit);
+  signal(SIGXFSZ, old_handler);
+}
+
+// Root may read and write anything, so these run as an ordinary user (the
+// ctest case frontend_saves_unprivileged does that when the tests run as root).
+TEST(HighScoreFilePermissions, AFileThatCannotBeReadOrWrittenIsNeverReplaced) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may write any file; run as an ordinary user";
+  FrontendTree tree;
+  const auto mode = [&](const std::string& path, int bits) {
+    std::filesystem::permissions(tree.root / path, std::filesystem::perms(bits));
+  };
+  tree.write("high_scores/unreadable.scr", "10 OLD\n");
+  tree.write("high_scores/read_only.scr", "10 OLD\n");
+  mode("high_scores/unreadable.scr", 0);
+  mode("high_scores/read_only.scr", 0444);
+  expect_score_not_stored(tree, "high_scores/unreadable.scr", "it could not be read (Permission denied)");
+  expect_score_not_stored(tree, "high_scores/read_only.scr", "Permission denied");
+  mode("high_scores/unreadable.scr", 0644);
+  EXPECT_EQ(tree.read("high_scores/unreadable.scr"), "10 OLD\n");
+  EXPECT_EQ(std::filesystem::status(tree.root / "high_scores/read_only.scr").permissions(),
+            std::filesystem::perms(0444));
+  mode("high_scores", 0555);
+  expect_score_not_stored(tree, "high_scores/new.scr", "Permission denied");
+  mode("high_scores", 0755);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <stdexcept>
 
 #include "fixture.h"
 
@@ -171,6 +172,69 @@ TEST(EndlessPlay, GeneratedListStaysSortedAndRetiredPiecesGo) {
   EXPECT_GT(chunks, 3);
   EXPECT_LE(largest, 12u);
   EXPECT_FLOAT_EQ(rightmost_start, 3000.0f);
+  release_keys(seam);
+}
+
+// Absurd speeds throw every new piece past the left edge at once. The seam
+// stops a frame that asks for more than ten chunks (a runaway would never end).
+class ChunkBudgetSeam : public platform::VirtualSeam {
+ public:
+  std::time_t calendar_time() override {
+    if (++readings_this_frame > 2 * 10) throw std::runtime_error("more than ten chunks in one frame");
+    return VirtualSeam::calendar_time();
+  }
+  void poll_keys(std::vector<platform::KeyEventRecord>& out) override {
+    readings_this_frame = 0;
+    VirtualSeam::poll_keys(out);
+  }
+  int readings_this_frame = 0;
+};
+
+// Absurd speeds: the attempt ends by a fall with the lists small. Speeds that
+// just keep up with retiring pieces, with the player held at the top, let the
+// lists grow with the distance up to their limit of 1000 (one chunk more).
+TEST(EndlessPlay, AbsurdSpeedsKeepFramesAndListsBounded) {
+  TestScreen& screen = test_screen();
+  ChunkBudgetSeam seam;
+  platform::ScopedSeam installed(seam);
+  FixtureTree tree;
+  const struct {
+    double acceleration, max_speed;
+    bool held_up;
+    std::size_t most_grounds, most_items;
+  } cases[] = {{1e12, 1e12, false, 10, 20}, {1e300, 1e300, false, 10, 20}, {-1e300, 1e300, false, 10, 20},
+               {1e5, 3e5, true, 1001, 1001}};
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.acceleration);
+    release_keys(seam);
+    LevelData level;
+    level.set("type", "infinite");
+    level.file().current["acceleration"].double_value = test.acceleration;
+    level.file().current["max_speed"].double_value = test.max_speed;
+    Game game(screen.gc, screen.keyboard, screen.window, level.file(), false, 3, platform::Sprite());
+    if (test.held_up) game.gravity = game.held_gravity = 20.0f;
+    const int escape = 3000;
+    const std::uint64_t start = seam.polls();
+    for (int f = 0; f < escape; ++f) seam.key_at_poll(start + f, 65, true);
+    seam.key_at_poll(start + escape, key_escape, true);
+    std::size_t most_grounds = 0, most_items = 0;
+    platform::Slot observer = screen.keyboard.sig_key_down().connect(
+        [&](const platform::InputEvent&, const platform::InputState&) {
+          if (test.held_up) game.player.set_y(540.0f);
+          seam.set_calendar_time(1700000000 + static_cast<std::time_t>(seam.polls() / 37));
+          most_grounds = std::max(most_grounds, game.grounds.size());
+          most_items = std::max(most_items, game.items.size());
+        });
+    GameResult result;
+    ASSERT_NO_THROW(result = game.run());
+    EXPECT_EQ(result.won, test.held_up);
+    EXPECT_EQ(result.score < 200, !test.held_up);
+    EXPECT_LE(most_grounds, test.most_grounds);
+    EXPECT_LE(most_items, test.most_items);
+    if (test.held_up) {
+      EXPECT_GE(most_grounds, 1000u);
+    }
+  }
   release_keys(seam);
 }
 

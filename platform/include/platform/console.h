@@ -16,6 +16,9 @@ class ConsoleWindow {
   void display_close_message();
 };
 
+// Every console text goes out through these; each byte below 0x20 other than
+// a tab, and 0x7f, is written as "\xNN" (upper-case hex), so that no file's
+// contents can drive the terminal.
 struct Console {
   static void write(const std::string& text);       // standard output
   static void write_line(const std::string& text);  // standard output

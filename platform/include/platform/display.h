@@ -74,8 +74,8 @@ class InputDevice {
   std::shared_ptr<Impl> impl_;
 };
 
-// Drawing surface of a window: an offscreen 640x480 target that flip presents.
-// Handle: copies share the context.
+// Drawing surface of a 640x480 window: drawing goes straight into the window
+// and flip presents it. Handle: copies share the context.
 class GraphicContext {
  public:
   GraphicContext() = default;
@@ -102,7 +102,7 @@ class DisplayWindow {
   GraphicContext get_gc() const;
   InputDevice get_keyboard() const;
   std::string get_title() const;
-  // Presents the offscreen target. The interval argument is accepted and ignored.
+  // Shows the frame drawn. The interval argument is accepted and ignored.
   void flip(int interval = 0);
   struct Impl;
  private:

@@ -33,7 +33,10 @@ class PixelBuffer {
 };
 
 struct PNGProvider {
-  // Throws platform::Exception naming the file when it is missing or corrupt.
+  // The file's samples as 8-bit RGBA: palette and transparent colour applied,
+  // 16-bit samples cut to their high byte, no gamma correction. Throws
+  // platform::Exception naming the file when it is missing or corrupt, or
+  // larger than 8192 pixels on a side (checked before decoding).
   static PixelBuffer load(const std::string& path);
   static void save(const PixelBuffer& buffer, const std::string& path);
 };

@@ -9,4 +9,12 @@ namespace platform::testing {
 // Throws platform::Exception when the file cannot be written.
 void save_screenshot(const GraphicContext& gc, const std::string& path);
 
+// Draws every frame into the offscreen target and copies it into the window
+// at flip (as frames were once drawn), or, when off, straight into the window.
+void draw_through_offscreen_target(GraphicContext& gc, bool on);
+
+// What the window's own back buffer holds (after a flip, the frame shown),
+// not the read-back of get_pixeldata.
+PixelBuffer window_pixels(const GraphicContext& gc);
+
 }  // namespace platform::testing
