@@ -1,12 +1,6 @@
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 
-#include "platform/collision_outline.h"
-#include "platform/error.h"
+#include "platform_test_support.h"
 
 using namespace platform;
 
@@ -16,40 +10,40 @@ struct Box { int left, top, right, bottom; };  // pixels left <= x < right, top 
 
 PixelBuffer picture(int width, int height, std::initializer_list<Box> solid, Box hole = {0, 0, 0, 0}) {
   PixelBuffer p(width, height);
+  auto in = [](const Box& b, int x, int y) { return x >= b.left && x < b.right && y >= b.top && y < b.bottom; };
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
       for (const Box& b : solid)
-        if (x >= b.left && x < b.right && y >= b.top && y < b.bottom &&
-            !(x >= hole.left && x < hole.right && y >= hole.top && y < hole.bottom))
-          p.set_pixel(x, y, {255, 255, 255, 255});
+        if (in(b, x, y) && !in(hole, x, y)) p.set_pixel(x, y, {255, 255, 255, 255});
   return p;
 }
 
-CollisionOutline square_at(int size, float x, float y) {
+CollisionOutline square_at(int size, float x, float y, float degrees = 0.0f) {
   CollisionOutline o(picture(size, size, {{0, 0, size, size}}));
   o.set_translation(x, y);
+  o.set_angle(Angle::from_degrees(degrees));
   return o;
 }
 
-#define EXPECT_BOX(outline, l, t, r, b)                               \
-  do {                                                                \
-    const Rectf box_ = (outline).get_bounding_box();                  \
-    EXPECT_NEAR(box_.left, l, 1e-3f); EXPECT_NEAR(box_.top, t, 1e-3f); \
-    EXPECT_NEAR(box_.right, r, 1e-3f); EXPECT_NEAR(box_.bottom, b, 1e-3f); \
+#define EXPECT_BOX(outline, l, t, r, b)                                                                  \
+  do {                                                                                                   \
+    const Rectf box_ = (outline).get_bounding_box();                                                     \
+    EXPECT_TRUE(std::abs(box_.left - (l)) < 1e-3f && std::abs(box_.top - (t)) < 1e-3f &&                 \
+                std::abs(box_.right - (r)) < 1e-3f && std::abs(box_.bottom - (b)) < 1e-3f)               \
+        << box_.left << "," << box_.top << "," << box_.right << "," << box_.bottom;                      \
   } while (0)
 
 }  // namespace
 
 TEST(CollisionOutline, TracesShapesOnPixelEdgesWithFewerPointsForCoarserAccuracy) {
   CollisionOutline full(picture(12, 7, {{0, 0, 12, 7}}));
-  EXPECT_EQ(full.get_width(), 12u);
-  EXPECT_EQ(full.get_point_count(), 4u);
+  EXPECT_TRUE(full.get_width() == 12u && full.get_point_count() == 4u);
   EXPECT_BOX(full, 0, 0, 12, 7);
   EXPECT_EQ(CollisionOutline(picture(12, 7, {{0, 0, 12, 7}}), 128, accuracy_raw).get_point_count(), 38u);
   EXPECT_EQ(CollisionOutline(picture(10, 10, {{0, 0, 5, 10}, {0, 5, 10, 10}})).get_point_count(), 6u);
-  const PixelBuffer ring = picture(20, 20, {{0, 0, 20, 20}}, {5, 5, 15, 15});
-  EXPECT_EQ(CollisionOutline(ring, 128, accuracy_medium, true).get_point_count(), 8u);
-  EXPECT_EQ(CollisionOutline(ring, 128, accuracy_medium, false).get_point_count(), 4u);
+  const PixelBuffer pierced = picture(20, 20, {{0, 0, 20, 20}}, {5, 5, 6, 6});  // a hole of one pixel
+  EXPECT_EQ(CollisionOutline(pierced, 128, accuracy_medium, true).get_point_count(), 8u);
+  EXPECT_EQ(CollisionOutline(pierced, 128, accuracy_medium, false).get_point_count(), 4u);
   PixelBuffer faint(4, 4);
   faint.set_pixel(1, 1, {0, 0, 0, 127});
   EXPECT_EQ(CollisionOutline(faint, 128).get_point_count(), 0u);
@@ -106,48 +100,42 @@ TEST(CollisionOutline, ScalesAlignsAndTurnsAsTheMatchingSpriteIsDrawn) {
   EXPECT_GT(right_end.get_bounding_box().top, 1.0f);  // clockwise on screen: it goes down
 }
 
+// Edges touching, or one outline wholly inside the other, collide; a hair's
+// breadth apart does not, whichever outline asks.
 TEST(CollisionOutline, CollidesWhenEdgesTouchOrOneLiesInsideTheOther) {
-  CollisionOutline a = square_at(10, 0, 0), b = square_at(10, 5, 5);
-  EXPECT_TRUE(a.collide(b) && b.collide(a));
-  const std::pair<float, float> touching[] = {{10, 0}, {10, 10}}, apart[] = {{11, 0}, {10, 11}, {3, -20}};
-  for (auto [x, y] : touching) {
-    b.set_translation(x, y);
-    EXPECT_TRUE(a.collide(b)) << x << "," << y;
-  }
-  for (auto [x, y] : apart) {
-    b.set_translation(x, y);
-    EXPECT_FALSE(a.collide(b)) << x << "," << y;
-  }
-  CollisionOutline shared = b;
-  shared.set_translation(2, 2);
-  EXPECT_TRUE(a.collide(b));
-
-  CollisionOutline big = square_at(100, 0, 0), small = square_at(4, 40, 40);
-  EXPECT_TRUE(big.collide(small) && small.collide(big));
-  small.set_scale(2.0f, 2.0f);
-  small.set_angle(Angle::from_degrees(30.0f));
-  EXPECT_TRUE(big.collide(small));
-
   const PixelBuffer ring = picture(30, 30, {{0, 0, 30, 30}}, {5, 5, 25, 25});
-  CollisionOutline with_hole(ring, 128, accuracy_medium, true), filled(ring, 128, accuracy_medium, false);
-  CollisionOutline in_hole = square_at(4, 12, 12);
-  EXPECT_FALSE(with_hole.collide(in_hole) || in_hole.collide(with_hole));
-  EXPECT_TRUE(filled.collide(in_hole));
-  in_hole.set_translation(2, 12);  // in the wall
-  EXPECT_TRUE(with_hole.collide(in_hole));
-
-  CollisionOutline l_shape(picture(10, 10, {{0, 0, 5, 10}, {0, 5, 10, 10}}));
-  EXPECT_FALSE(l_shape.collide(square_at(2, 7, 1)));
-  EXPECT_TRUE(l_shape.collide(square_at(2, 7, 6)));
-
-  CollisionOutline none, blank(picture(8, 8, {}));
-  EXPECT_FALSE(none.collide(a) || a.collide(none) || blank.collide(a) || a.collide(blank));
+  const CollisionOutline square = square_at(10, 0, 0);
+  CollisionOutline sliver(picture(10, 1, {{0, 0, 10, 1}}));  // 0.02 thick, its centre at (5, 0.5)
+  sliver.set_scale(1.0f, 0.02f);
+  sliver.set_angle(Angle::from_degrees(30.0f));
+  const CollisionOutline with_hole(ring, 128, accuracy_medium, true), filled(ring, 128, accuracy_medium, false);
+  const CollisionOutline l_shape(picture(10, 10, {{0, 0, 5, 10}, {0, 5, 10, 10}})), none, blank(picture(8, 8, {}));
+  const struct { const CollisionOutline& fixed; CollisionOutline other; bool collide; } cases[] = {
+      {square, square_at(10, 5, 5), true},     {square, square_at(10, 10, 0), true},
+      {square, square_at(10, 10, 10), true},   {square, square_at(10, -10, -10), true},
+      {square, square_at(10, 11, 0), false},   {square, square_at(10, 10, 11), false},
+      {square, square_at(10, 3, -20), false},  {square_at(100, 0, 0), square_at(4, 40, 40), true},
+      {square_at(100, 0, 0), square_at(4, 40, 40, 30.0f), true},
+      {sliver, square_at(10, 5.02f, -9.5346f), false},  // a corner 0.03 off its upper edge
+      {sliver, square_at(10, 5.02f, -9.49f), true},
+      {with_hole, square_at(4, 12, 12), false},   {filled, square_at(4, 12, 12), true},
+      {with_hole, square_at(4, 2, 12), true},
+      {l_shape, square_at(2, 7, 1), false},       {l_shape, square_at(2, 7, 6), true},
+      {none, square, false},                      {blank, square, false},
+  };
+  for (const auto& c : cases) {
+    const Rectf at = c.other.get_bounding_box();
+    EXPECT_EQ(c.fixed.collide(c.other), c.collide) << "at " << at.left << "," << at.top;
+    EXPECT_EQ(c.other.collide(c.fixed), c.collide) << "at " << at.left << "," << at.top << ", asked the other way";
+  }
+  CollisionOutline moved = square_at(10, 50, 50), copy = moved;
+  copy.set_translation(2, 2);  // copies share one placement
+  EXPECT_TRUE(square.collide(moved));
 }
 
 TEST(CollisionOutline, MissingOrCorruptPicturesThrowNamingTheFile) {
-  const auto folder = std::filesystem::temp_directory_path() / ("morvane_outline_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
-  const std::string missing = (folder / "missing_out.png").string(), corrupt = (folder / "corrupt_out.png").string();
+  const platform_test::TempFolder folder;
+  const std::string missing = folder.file("missing_out.png"), corrupt = folder.file("corrupt_out.png");
   std::ofstream(corrupt, std::ios::binary) << "\x89PNG\r\n\x1a\n this is not a picture";
   for (const std::string& path : {missing, corrupt}) {
     try {
@@ -157,12 +145,10 @@ TEST(CollisionOutline, MissingOrCorruptPicturesThrowNamingTheFile) {
       EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
     }
   }
-  const std::string good = (folder / "good_out.png").string();
-  PNGProvider::save(picture(6, 3, {{0, 0, 6, 3}}), good);
-  EXPECT_BOX(CollisionOutline(good), 0, 0, 6, 3);
-
   // Outlines of one file are traced once but placed independently, and a
   // rewritten file is traced again.
+  const std::string good = folder.file("good_out.png");
+  PNGProvider::save(picture(6, 3, {{0, 0, 6, 3}}), good);
   CollisionOutline first(good), second(good);
   first.set_translation(100, 50);
   EXPECT_BOX(first, 100, 50, 106, 53);
@@ -171,5 +157,4 @@ TEST(CollisionOutline, MissingOrCorruptPicturesThrowNamingTheFile) {
   PNGProvider::save(picture(8, 4, {{0, 0, 8, 4}}), good);
   std::filesystem::last_write_time(good, std::filesystem::last_write_time(good) + std::chrono::seconds(2));
   EXPECT_BOX(CollisionOutline(good), 0, 0, 8, 4);
-  std::filesystem::remove_all(folder);
 }

@@ -81,11 +81,10 @@ TEST_F(SpriteTest, SetImageDataTakesFramesAndTimingButKeepsAngleAndAlpha) {
 // clockwise about its centre; a sprite made without a window draws later.
 TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
   SpriteDescription early_frames;
-  early_frames.add_frame(solid(4, 4, blue));
+  early_frames.add_frame(solid(4, 4, {0, 0, 255, 128}));
   platform::GraphicContext none;
-  Sprite early(none, early_frames);
+  Sprite early(none, early_frames), sprite = three_frames(100, true);
   early.draw(none, 0, 0);  // nothing to draw on: nothing happens
-  Sprite sprite = three_frames(100, true);
   PixelBuffer bar = solid(100, 10, green);  // red at its right end
   for (int y = 0; y < 10; ++y)
     for (int x = 80; x < 100; ++x) bar.set_pixel(x, y, red);
@@ -96,39 +95,45 @@ TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
 
   gc_.clear(Colorf::white);
   sprite.draw(gc_, 50, 60);
-  early.draw(gc_, 1, 1);
   turned.draw(gc_, 200, 200);  // the centre stays at (250, 205)
   sprite.set_alpha(0.5f);
   sprite.draw(gc_, 300.0f, 300.0f);
-  const std::pair<int, int> at[] = {{50, 60}, {59, 69}, {49, 60}, {60, 60}, {50, 70}, {2, 2},
-                                    {250, 205}, {250, 245}, {250, 165}, {290, 205}};
-  const PixelBuffer::Rgba expected[] = {red, red, white, white, white, blue, green, red, green, white};
-  for (std::size_t i = 0; i < std::size(at); ++i)
-    EXPECT_EQ(pixel(at[i].first, at[i].second), expected[i]) << at[i].first << "," << at[i].second;
-  const PixelBuffer::Rgba half = pixel(305, 305);
-  EXPECT_TRUE(half.r == 255 && std::abs(half.g - 128) <= 2 && std::abs(half.b - 128) <= 2) << half;
+  early.set_alpha(0.5f);  // a see-through picture faded: a quarter blue
+  early.draw(gc_, 1, 1);
+  const struct { int x, y; PixelBuffer::Rgba colour; } expected[] = {
+      {50, 60, red},      {59, 69, red},      {49, 60, white},    {60, 60, white},    {50, 70, white},
+      {250, 205, green},  {250, 245, red},    {250, 165, green},  {290, 205, white},
+      {305, 305, {255, 128, 128, 255}},       {2, 2, {191, 191, 255, 255}}};
+  for (const auto& e : expected) {
+    const PixelBuffer::Rgba p = pixel(e.x, e.y);
+    EXPECT_TRUE(std::abs(p.r - e.colour.r) <= 2 && std::abs(p.g - e.colour.g) <= 2 && std::abs(p.b - e.colour.b) <= 2)
+        << e.x << "," << e.y << ": " << p;
+  }
 }
 
-TEST_F(SpriteTest, ResourceFileSpritesWholePicturesAndGridCells) {
+// Grid cells load as frames; a broken file or sprite throws naming
+// the file and the reason.
+TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   PixelBuffer sheet = solid(20, 10, blue);
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 10; ++x) sheet.set_pixel(x, y, red);
   platform::PNGProvider::save(sheet, folder_.file("sheet.png"));
-  std::filesystem::create_directories(folder_.file("levels/enchanted_woods"));
-  platform::PNGProvider::save(solid(6, 4, green), folder_.file("levels/enchanted_woods/omena.png"));
+  write("corrupt.png", "\x89PNG\r\n\x1a\n this is not a picture");
+  write("bad.xml", "<resources><sprite name=\"run\"></resources>");
   write("items.xml", R"(<?xml version="1.0"?>
 <resources>
-  <sprite name="levels/enchanted_woods/omena"><image file="levels/enchanted_woods/omena.png"/></sprite>
   <sprite name="run">
     <image file="sheet.png"><grid pos="0,0" size="10,10" array="2,1"/></image>
     <animation speed="80" loop="no"/>
   </sprite>
+  <sprite name="gone"><image file="nowhere.png"/></sprite>
+  <sprite name="corrupt"><image file="corrupt.png"/></sprite>
+  <sprite name="empty"/>
+  <sprite name="cell"><image file="sheet.png"><grid pos="0,0" size="10,10" array="3,1"/></image></sprite>
+  <sprite name="speed"><image file="sheet.png"/><animation speed="fast"/></sprite>
 </resources>)");
   platform::ResourceManager resources(folder_.file("items.xml"));
   EXPECT_TRUE(resources.has_sprite("run") && !resources.has_sprite("jump1"));
-  Sprite item(gc_, "levels/enchanted_woods/omena", &resources);
-  EXPECT_TRUE(item.get_width() == 6 && item.get_height() == 4);
-
   Sprite run(gc_, "run", &resources);
   ASSERT_EQ(run.get_frame_count(), 2);
   run.draw(gc_, 0, 0);
@@ -138,38 +143,19 @@ TEST_F(SpriteTest, ResourceFileSpritesWholePicturesAndGridCells) {
   EXPECT_EQ(pixel(5, 5), blue);
   run.update(80);
   EXPECT_TRUE(run.is_finished());
-}
 
-TEST_F(SpriteTest, BrokenResourcesThrowNamingFileAndReason) {
-  auto message_of = [](auto&& action) -> std::string {
-    try {
-      action();
-    } catch (const platform::Exception& error) {
-      return error.what();
-    }
-    return "(nothing thrown)";
-  };
   using ::testing::HasSubstr;
+  using ::testing::ThrowsMessage;
   const std::string missing = folder_.file("missing.xml");
-  EXPECT_THAT(message_of([&] { platform::ResourceManager r(missing); }), HasSubstr(missing));
-  write("bad.xml", "<resources><sprite name=\"run\"></resources>");
-  EXPECT_THAT(message_of([&] { platform::ResourceManager r(folder_.file("bad.xml")); }), HasSubstr("bad.xml"));
-
-  write("res.xml", R"(<resources>
-  <sprite name="gone"><image file="nowhere.png"/></sprite>
-  <sprite name="corrupt"><image file="corrupt.png"/></sprite>
-  <sprite name="empty"/>
-  <sprite name="cell"><image file="ok.png"><grid pos="0,0" size="8,8" array="2,1"/></image></sprite>
-  <sprite name="speed"><image file="ok.png"/><animation speed="fast"/></sprite>
-</resources>)");
-  write("corrupt.png", "\x89PNG\r\n\x1a\n this is not a picture");
-  platform::PNGProvider::save(solid(8, 8, red), folder_.file("ok.png"));
-  platform::ResourceManager resources(folder_.file("res.xml"));
+  EXPECT_THAT([&] { platform::ResourceManager r(missing); }, ThrowsMessage<platform::Exception>(HasSubstr(missing)));
+  EXPECT_THAT([&] { platform::ResourceManager r(folder_.file("bad.xml")); },
+              ThrowsMessage<platform::Exception>(HasSubstr("bad.xml")));
   const std::pair<const char*, const char*> cases[] = {{"jump2", "jump2"}, {"gone", "nowhere.png"}, {"corrupt", "corrupt.png"},
-                                                        {"empty", "empty"}, {"cell", "ok.png"}, {"speed", "fast"}};
-  for (auto [id, reason] : cases) EXPECT_THAT(message_of([&] { Sprite s(gc_, id, &resources); }), HasSubstr(reason));
-  EXPECT_THAT(message_of([&] { Sprite s(gc_, "run", nullptr); }), HasSubstr("run"));
-  EXPECT_THAT(message_of([&] { Sprite s(gc_, SpriteDescription()); }), HasSubstr("frame"));
+                                                        {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"}};
+  for (auto [id, reason] : cases)
+    EXPECT_THAT([&] { Sprite s(gc_, id, &resources); }, ThrowsMessage<platform::Exception>(HasSubstr(reason))) << id;
+  EXPECT_THAT([&] { Sprite s(gc_, "run", nullptr); }, ThrowsMessage<platform::Exception>(HasSubstr("run")));
+  EXPECT_THAT([&] { Sprite s(gc_, SpriteDescription()); }, ThrowsMessage<platform::Exception>(HasSubstr("frame")));
 }
 
 }  // namespace
