@@ -12,17 +12,12 @@ namespace {
 int virtual_key_code(const SDL_Keysym& key) {
   const SDL_Keycode code = key.sym;
   if (code >= SDLK_a && code <= SDLK_z) return 'A' + static_cast<int>(code - SDLK_a);
-  if (code >= SDLK_0 && code <= SDLK_9) return '0' + static_cast<int>(code - SDLK_0);
   switch (code) {
     case SDLK_RETURN:
     case SDLK_KP_ENTER: return 13;
     case SDLK_ESCAPE: return 27;
     case SDLK_BACKSPACE: return 8;
-    case SDLK_TAB: return 9;
-    case SDLK_SPACE: return 32;
-    case SDLK_LEFT: return 37;
     case SDLK_UP: return 38;
-    case SDLK_RIGHT: return 39;
     case SDLK_DOWN: return 40;
     default: break;
   }

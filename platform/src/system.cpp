@@ -16,6 +16,9 @@ namespace platform {
 // pairs itself, so each guard takes and gives back one reference.
 
 SetupCore::SetupCore() {
+  // SDL would turn SIGINT and SIGTERM into quit events, which no screen reads:
+  // the game could then only be stopped with SIGKILL.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(0) != 0) throw Exception(std::string("Could not start SDL: ") + SDL_GetError());
 }
 SetupCore::~SetupCore() = default;
