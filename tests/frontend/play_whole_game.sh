@@ -43,47 +43,34 @@ shot() {
   read -r r g b < <(python3 "$here/x_screenshot.py" "$DISPLAY" "$window" "$shots/$1.png" 5 1) || fail "screenshot $1"
   [ $(((r - 23) ** 2 <= 36 && (g - 95) ** 2 <= 36 && (b - 39) ** 2 <= 36)) = 1 ]
 }
-tap() {  # each key held long enough for a screen's frame to see it
-  for key in "$@"; do xdotool keydown "$key"; sleep 0.15; xdotool keyup "$key"; sleep 0.15; done
+# step PAUSE KEY...: taps each key long enough for a screen's frame to see it, then waits.
+step() {
+  local pause=$1 key
+  alive
+  for key in "${@:2}"; do xdotool keydown "$key"; sleep 0.15; xdotool keyup "$key"; sleep 0.15; done
+  sleep "$pause"
 }
 
 sleep 1
 shot 1_create_profile || fail "no profile yet: the creation screen on the menu gradient"
-tap t e s t e r Return
-sleep 0.5
-alive
-shot 2_main_menu
-tap z
-sleep 0.5
-shot 3_level_list
+step 0.5 t e s t e r Return && shot 2_main_menu
+step 0.5 z && shot 3_level_list
 index=$(cd "$game/levels" && ls -1 -- *.qel | LC_ALL=C sort | grep -n -x -- "$endless.qel" | cut -d: -f1)
-for _ in $(seq 2 "$index"); do tap Down; done
-tap z
-sleep 0.7  # the opening needs a jump after about a second and a half
-alive
+step 0.7 $(seq 2 "$index" | sed s/.*/Down/) z  # the opening needs a jump after about a second and a half
 shot 4_endless_level
 # ESC while alive wins the attempt; held, it passes the result and high-score screens at once.
-xdotool keydown Escape; sleep 0.3; xdotool keyup Escape; sleep 0.5
-alive
-shot 5_back_at_main_menu
-
-tap z
-sleep 0.5
-tap Up z  # Up on the first entry selects the last, zz_short_fall
-sleep 1.5  # the first second fades in from the list, whose top has the gradient's colour
+xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
+step 0.5 && shot 5_back_at_main_menu
+# Up on the first entry selects the last, zz_short_fall; it fades in from the list's gradient for a second.
+step 1.5 z Up z
 lost() { sleep 0.4; alive && shot probe; }
 await 60 lost || fail "the short level did not end"
 rm -f "$shots/probe.png"
 sleep 0.3
 shot 6_result_you_lose
-tap z
-sleep 0.5
-shot 7_high_scores || fail "the high-score screen is not on the menu gradient"
-tap z
-sleep 0.5
-shot 8_main_menu_again
-
-tap Down Down Down z  # Exit
+step 0.5 z && shot 7_high_scores || fail "the high-score screen is not on the menu gradient"
+step 0.5 z && shot 8_main_menu_again
+step 0 Down Down Down z  # Exit
 await 50 eval '! kill -0 $game_pid 2>/dev/null' || fail "the game did not end on Exit"
 wait $game_pid || fail "the game ended with exit code $?"
 game_pid=""
