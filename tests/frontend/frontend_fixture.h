@@ -1,68 +1,49 @@
 #pragma once
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <string>
 
+#include "datafile/temp_folder.h"
 #include "platform/platform.h"
 
-// A small data tree in a fresh temporary folder, the working directory while
-// it lives: a plain menu background, the 21 selector frames, the credits cards
-// (grey, the fourth 170, the closing one magenta) and empty profiles/,
-// levels/ and high_scores/.
-struct FrontendTree {
+// A small data tree, the working directory while it lives: a plain menu
+// background, the 21 selector frames, the credits cards (grey, the fourth 170,
+// the closing one 210, 0, 210) and empty profiles/, levels/ and high_scores/.
+struct FrontendTree : TempFolder {
   FrontendTree() {
-    std::filesystem::remove_all(root);
-    for (const char* folder : {"profiles", "levels", "high_scores"}) std::filesystem::create_directories(root / folder);
-    std::filesystem::current_path(root);
+    for (const char* folder : {"profiles", "levels", "high_scores"}) std::filesystem::create_directories(path / folder);
+    std::filesystem::current_path(path);
     write("config/main.cfg", "background menu.png\n");
     picture("menu.png", 640, {40, 40, 120, 255});
-    for (int frame = 1; frame <= 21; ++frame) {
-      char name[32];
-      std::snprintf(name, sizeof name, "star_selector/%04d.png", frame);
-      picture(name, 30, {255, 255, 0, 255});
-    }
-    const char* cards[] = {"CSarvel", "COrvik", "CTolvar", "Drumvelt"};
-    for (std::uint8_t i = 0, shade = 50; i < 4; ++i, shade += 40)
-      picture(std::string("game_data/") + cards[i] + ".png", 100, {shade, shade, shade, 255});
-    picture("game_data/Special.png", 100, {200, 0, 200, 255});
+    for (int frame = 1; frame <= 21; ++frame)
+      picture("star_selector/00" + std::string(frame < 10 ? "0" : "") + std::to_string(frame) + ".png", 30,
+              {255, 255, 0, 255});
+    const char* cards[] = {"CSarvel", "COrvik", "CTolvar", "Drumvelt", "Special"};
+    for (std::uint8_t i = 0, shade = 50; i < 5; ++i, shade += 40)
+      picture(std::string("game_data/") + cards[i] + ".png", 100, {shade, std::uint8_t(i < 4 ? shade : 0), shade, 255});
   }
-  ~FrontendTree() {
-    std::error_code error;
-    std::filesystem::current_path(previous, error);
-    std::filesystem::remove_all(root, error);
-  }
-  void write(const std::string& path, const std::string& text) const {
-    std::filesystem::create_directories((root / path).parent_path());
-    std::ofstream(root / path, std::ios::binary) << text;
-  }
-  std::string read(const std::string& path) const {
+  ~FrontendTree() { std::filesystem::current_path(previous, ignored); }
+  std::string read(const std::string& file) const {
     std::ostringstream text;
-    text << std::ifstream(root / path, std::ios::binary).rdbuf();
+    text << std::ifstream(path / file, std::ios::binary).rdbuf();
     return text.str();
   }
-  void remove(const std::string& path) const { std::filesystem::remove_all(root / path); }
+  void remove(const std::string& file) const { std::filesystem::remove_all(path / file); }
   void add_level(const std::string& name, const std::string& extra_lines = "") const {
     write("levels/" + name + ".qel",
           "type normal\nbackground hills\nground 0 0 flat none\nitem 100 100 coin\nitemdef coin 10 0 no no no\n" +
               extra_lines);
   }
   // A one-colour picture, square when narrow, else the window's height.
-  void picture(const std::string& path, int width, platform::PixelBuffer::Rgba colour) const {
-    std::filesystem::create_directories((root / path).parent_path());
+  void picture(const std::string& file, int width, platform::PixelBuffer::Rgba colour) const {
+    std::filesystem::create_directories((path / file).parent_path());
     platform::PixelBuffer buffer(width, width < 100 ? width : 480);
     for (int y = 0; y < buffer.get_height(); ++y)
       for (int x = 0; x < width; ++x) buffer.set_pixel(x, y, colour);
-    platform::PNGProvider::save(buffer, (root / path).string());
+    platform::PNGProvider::save(buffer, (path / file).string());
   }
-
   std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::path root = std::filesystem::temp_directory_path() /
-                               ("morvane_frontend_" + std::to_string(::getpid()) + "_" + std::to_string(std::rand()));
 };
 
 // Virtual clock and scripted keys; frames count from the moment of scripting,
@@ -104,9 +85,9 @@ inline bool shows(const platform::PixelBuffer& shot, int left, int top, int righ
 inline bool pixel_is(const platform::PixelBuffer& shot, int x, int y, int r, int g, int b, int tolerance = 3) {
   return shows(shot, x, y, x + 1, y + 1, r, g, b, tolerance);
 }
-// The menu gradient at the top and bottom of a column, and the text colour in a rectangle.
-inline bool menu_gradient(const platform::PixelBuffer& shot, int x = 5) {
-  return pixel_is(shot, x, 1, 23, 95, 39, 4) && pixel_is(shot, x, 478, 7, 56, 17, 4);
+// The menu gradient in the corners of a column, and the text colour in a rectangle.
+inline bool menu_gradient(const platform::PixelBuffer& shot, int x = 0) {
+  return pixel_is(shot, x, 0, 23, 95, 39, 4) && pixel_is(shot, x, 479, 7, 56, 17, 4);
 }
 inline bool text_in(const platform::PixelBuffer& shot, int left, int top, int right, int bottom) {
   return shows(shot, left, top, right, bottom, 186, 145, 42, 0);

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# Plays the real game in a virtual X display as a player would: types a new
-# profile, plays the endless level for a moment and leaves it with ESC, loses
-# a one-life level to see the result and high-score screens, exits from the
-# main menu; checks the window, the profile and high-score files, and saves a
-# screenshot of every screen.   play_whole_game.sh MORVANE DATA_TREE SHOTS
-# Exit code 77 (skipped) only when Xvfb or xdotool is not installed.
+# play_whole_game.sh MORVANE DATA_TREE SHOTS: plays the real game under Xvfb as a player would (new profile,
+# endless level left with ESC, a one-life level lost, Exit), checks the window and the saved files, and keeps a
+# screenshot of every screen. Exit code 77 (skipped) only when Xvfb or xdotool is not installed.
 set -uo pipefail
 binary=$1 tree=$2 shots=$3 here=$(cd "$(dirname "$0")" && pwd)
 for tool in Xvfb xdotool; do
@@ -14,17 +11,13 @@ work=$(mktemp -d /tmp/morvane_play.XXXXXX) xvfb_pid="" game_pid=""
 trap '[ -n "$game_pid" ] && kill $game_pid; [ -n "$xvfb_pid" ] && kill $xvfb_pid; wait; rm -rf "$work"' EXIT
 fail() { echo "FAILED: $*"; cat "$work/game.log" 2>/dev/null; exit 1; }
 alive() { kill -0 $game_pid 2>/dev/null || fail "the game ended unexpectedly"; }
+# await TENTHS COMMAND...: retries the command every tenth of a second.
+await() { local n; for ((n = $1; n > 0; n--)); do "${@:2}" && return; sleep 0.1; done; false; }
 
-for n in $(seq 99 399); do  # a display number nobody uses
-  [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ] || { export DISPLAY=:$n; break; }
-done
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 100); do
-  xdotool getmouselocation >/dev/null 2>&1 && break
-  kill -0 $xvfb_pid 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-  sleep 0.1
-done
+await 100 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=:$(cat "$work/display")
 
 # A copy of the data tree, with a one-life level whose only ground runs out.
 game=$work/game
@@ -32,90 +25,53 @@ cp -r "$tree" "$game" || fail "cannot copy the data tree $tree"
 rm -rf "$game/profiles" "$game/high_scores" "$shots"/*.png
 mkdir -p "$game/profiles" "$game/high_scores" "$shots"
 endless=$(basename "$(grep -l "^type infinite" "$game"/levels/*.qel | head -n 1)" .qel)
-cat >"$game/levels/zz_short_fall.qel" <<LEVEL
-type normal
-lives 1
-$(grep -m1 "^background " "$game/levels/$endless.qel")
-ground 0 200 levels/enchanted_woods/ground1green none
-item 5000 2000 levels/enchanted_woods/omena
-itemdef levels/enchanted_woods/omena 10 0 no no no
-LEVEL
+printf '%s\n' "type normal" "lives 1" "$(grep -m1 "^background " "$game/levels/$endless.qel")" \
+  "ground 0 200 levels/enchanted_woods/ground1green none" "item 5000 2000 levels/enchanted_woods/omena" \
+  "itemdef levels/enchanted_woods/omena 10 0 no no no" >"$game/levels/zz_short_fall.qel"
 
 (cd "$game" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec "$binary" >"$work/game.log" 2>&1) &
 game_pid=$!
-for _ in $(seq 150); do
-  window=$(xdotool search --name '^Morvane$' 2>/dev/null | head -n 1)
-  [ -n "$window" ] && break
-  alive
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no window titled Morvane"
+find_window() { alive && window=$(xdotool search --name '^Morvane$' 2>/dev/null | head -n 1) && [ -n "$window" ]; }
+await 150 find_window || fail "no window titled Morvane"
 geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = 640x480 ] || fail "window size is $geometry, not 640x480"
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 
-# shot NAME: saves the window as NAME.png; true when its top left has the
-# menu gradient's top colour (23, 95, 39) give or take 6.
+# shot NAME: saves the window as NAME.png; true when its top left has the menu gradient's top colour.
 shot() {
-  local rgb
-  rgb=$(python3 "$here/x_screenshot.py" "$DISPLAY" "$window" "$shots/$1.png" 5 1) || fail "screenshot $1"
-  read -r r g b <<<"$rgb"
+  local r g b
+  read -r r g b < <(python3 "$here/x_screenshot.py" "$DISPLAY" "$window" "$shots/$1.png" 5 1) || fail "screenshot $1"
   [ $(((r - 23) ** 2 <= 36 && (g - 95) ** 2 <= 36 && (b - 39) ** 2 <= 36)) = 1 ]
 }
-tap() {  # each key held long enough for a screen's frame to see it
-  for key in "$@"; do xdotool keydown "$key"; sleep 0.15; xdotool keyup "$key"; sleep 0.15; done
-}
-# Down presses from the first entry of the level list to the named level.
-to_level() {
-  local index
-  index=$(cd "$game/levels" && ls -1 -- *.qel | LC_ALL=C sort | grep -n -x -- "$1.qel" | cut -d: -f1)
-  for _ in $(seq 2 "$index"); do tap Down; done
+# step PAUSE KEY...: taps each key long enough for a screen's frame to see it, then waits.
+step() {
+  local pause=$1 key
+  alive
+  for key in "${@:2}"; do xdotool keydown "$key"; sleep 0.15; xdotool keyup "$key"; sleep 0.15; done
+  sleep "$pause"
 }
 
 sleep 1
 shot 1_create_profile || fail "no profile yet: the creation screen on the menu gradient"
-tap t e s t e r Return
-sleep 0.5
-alive
-shot 2_main_menu
-tap z
-sleep 0.5
-shot 3_level_list
-to_level "$endless"
-tap z
-sleep 0.7  # the opening needs a jump after about a second and a half
-alive
+step 0.5 t e s t e r Return && shot 2_main_menu
+step 0.5 z && shot 3_level_list
+index=$(cd "$game/levels" && ls -1 -- *.qel | LC_ALL=C sort | grep -n -x -- "$endless.qel" | cut -d: -f1)
+step 0.7 $(seq 2 "$index" | sed s/.*/Down/) z  # the opening needs a jump after about a second and a half
 shot 4_endless_level
-# ESC while alive wins the attempt; held, it passes the result and the
-# high-score screens at once, and the main menu follows.
-xdotool keydown Escape; sleep 0.3; xdotool keyup Escape; sleep 0.5
-alive
-shot 5_back_at_main_menu
-
-tap z
-sleep 0.5
-to_level zz_short_fall
-tap z
-sleep 1.5  # the first second fades in from the list, whose top has the gradient's colour
-for _ in $(seq 60); do
-  sleep 0.5
-  alive
-  shot probe && lost=yes && break
-done
+# ESC while alive wins the attempt; held, it passes the result and high-score screens at once.
+xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
+step 0.5 && shot 5_back_at_main_menu
+# Up on the first entry selects the last, zz_short_fall; it fades in from the list's gradient for a second.
+step 1.5 z Up z
+lost() { sleep 0.4; alive && shot probe; }
+await 60 lost || fail "the short level did not end"
 rm -f "$shots/probe.png"
-[ -n "${lost:-}" ] || fail "the short level did not end"
 sleep 0.3
 shot 6_result_you_lose
-tap z
-sleep 0.5
-shot 7_high_scores || fail "the high-score screen is not on the menu gradient"
-tap z
-sleep 0.5
-shot 8_main_menu_again
-
-tap Down Down Down z  # Exit
-for _ in $(seq 50); do kill -0 $game_pid 2>/dev/null && sleep 0.1; done
-kill -0 $game_pid 2>/dev/null && fail "the game did not end on Exit"
+step 0.5 z && shot 7_high_scores || fail "the high-score screen is not on the menu gradient"
+step 0.5 z && shot 8_main_menu_again
+step 0 Down Down Down z  # Exit
+await 50 eval '! kill -0 $game_pid 2>/dev/null' || fail "the game did not end on Exit"
 wait $game_pid || fail "the game ended with exit code $?"
 game_pid=""
 
