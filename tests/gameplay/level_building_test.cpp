@@ -31,24 +31,8 @@ class LevelBuilding : public ::testing::Test {
   LevelData level;
 };
 
-// The type is matched exactly; the endless level's own pieces and items are
-// ignored for its fixed opening.
-TEST_F(LevelBuilding, TypeEndAndSpeedsComeFromTheLevelAndTheEndlessOpeningIsFixed) {
-  level.set("type", "Infinite");
-  auto game = make(level);
-  EXPECT_TRUE(!game->endless && game->end_x == -1 && game->acceleration == 0.2 && game->max_speed == 1000.0);
-  level.set("type", "infinite").set_int("end", 7000).ground(5, 5, "flat").item(9, 9, "coin");
-  level.itemdef("coin", 5, 5, "a", "b", "c");
-  game = make(level);
-  EXPECT_TRUE(game->endless && game->end_x == 7000);
-  game->build_level();
-  EXPECT_EQ(built(*game), "0 200 |1000 150 |1500 -200 |2000 200 |3000 100 r|levels/enchanted_woods/omena 450 290 |"
-                   "levels/enchanted_woods/Fred 100 100 100 +cd|levels/enchanted_woods/omena 10 10 10 +|");
-}
-
 TEST_F(LevelBuilding, OrdinaryLevelIsSortedAndMatchedExactly) {
-  FixtureTree::write_picture("images/wide.png", 100, 30);
-  FixtureTree::write_sprite_file("images/wide.xml", {{"background", "wide.png"}});
+  FixtureTree::add_picture("wide", "background", 100, 30);
   level.set("background", "wide")
       .ground(900, 300, "flat", "movefunc1")
       .ground(100, 320, "flat", "Movefunc1")
@@ -56,7 +40,7 @@ TEST_F(LevelBuilding, OrdinaryLevelIsSortedAndMatchedExactly) {
       .item(700, 250, "coin")
       .item(300, 260, "gem_without_definition")
       .itemdef("coin", 10, 5, "cumulative", "crashable", "deadly");
-  tree.add_item_picture("gem_without_definition");
+  FixtureTree::add_item_picture("gem_without_definition");
   auto game = make(level);
   game->build_level();
 

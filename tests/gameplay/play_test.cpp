@@ -229,18 +229,8 @@ TEST_F(Play, ItemsScoreByTheirDefinitions) {
   EXPECT_TRUE(g.items.empty());
 }
 
-TEST_F(Play, OverAnAttemptDefinitionsPopupsDarknessAndFade) {
+TEST_F(Play, OverAnAttemptDefinitionsAndFade) {
   runway();
-  // Popups live 99 drawn frames; the darkness stays away without a light source.
-  for (int last_frame : {98, 99}) {
-    play({}, last_frame, [](Game& g) { g.popups.push_back(new ScorePopup{5, 100}); });
-    EXPECT_EQ(game->popups.size(), last_frame == 98 ? 1u : 0u);
-  }
-  EXPECT_FLOAT_EQ(game->darkness_alpha, 0.0f);
-  level.set("lightsource", "coin");
-  play({}, 99);
-  EXPECT_NEAR(game->darkness_alpha, 0.1f, 1e-4f);
-
   platform::PixelBuffer picture(4, 4);
   platform::SpriteDescription description;
   description.add_frame(picture);
