@@ -26,31 +26,6 @@ std::string message_of(const std::function<void()>& build) {
   return "(nothing thrown)";
 }
 
-// Backgrounds stand at row 0 and scroll by their depth; the rocking piece
-// turns its outline with the clock; an item's setters place its outline but
-// moving does not.
-TEST_F(Elements, ElementsMoveAndTurnTheirOutlines) {
-  Background tile("images/background.xml", screen.gc, 33.0f, 3.0f);
-  tile.move(-30.0f);
-  EXPECT_TRUE(tile.width == 64.0f && tile.get_x() == 23.0f && tile.get_y() == 0.0f);
-  Ground rocking("images/flat.xml", "images/flat_out.png", 4.0f, movefunc1, screen.gc, 0, 300, 1);
-  time.seam.set_time(0);
-  movefunc1(&rocking);
-  const platform::Rectf flat = rocking.get_outline().get_bounding_box();
-  time.seam.set_time(1571);
-  movefunc1(&rocking);
-  EXPECT_NEAR(rocking.sprite.get_angle().to_radians(), 0.3f, 1e-4f);
-  const platform::Rectf box = rocking.get_outline().get_bounding_box();
-  EXPECT_GT(box.bottom - box.top, flat.bottom - flat.top + 50.0f);
-  Item coin("coin", "coin", "images/coin.xml", "images/coin_out.png", screen.gc, 120.0f, 10.0f, 1.0f, true, false);
-  coin.set_y(50.0f);
-  coin.move(-40.0f);
-  EXPECT_NEAR(coin.get_outline().get_bounding_box().left, 120.0f, 1.0f);
-  EXPECT_NEAR(coin.get_outline().get_bounding_box().top, 50.0f, 1.0f);
-  coin.set_x(coin.get_x());
-  EXPECT_NEAR(coin.get_outline().get_bounding_box().left, 80.0f, 1.0f);
-}
-
 // A missing sprite is each kind's own message; a missing outline picture is the platform layer's error.
 TEST_F(Elements, LoadFailuresKeepTheirOwnMessages) {
   FixtureTree::write_sprite_file("images/nameless.xml", {{"something", "flat.png"}});
@@ -66,8 +41,11 @@ TEST_F(Elements, LoadFailuresKeepTheirOwnMessages) {
                                                                    "<item>.xml, <item>.png and <item>_out.png (= outline"},
       {[&] { ground("images/flat.xml", "images/none_out.png"); }, "exception: "},
       {[&] { item("images/coin.xml", "images/none_out.png"); }, "exception: "},
+      {[&] { Unicorn("images/nameless.xml", screen.gc, 0, 200, 1, 400); }, "exception: Could not load unicorn sprite"},
   };
   for (const auto& [build, expected] : cases) EXPECT_EQ(message_of(build).substr(0, expected.size()), expected);
+  std::filesystem::remove("images/unicorn_outline_middle.png");
+  EXPECT_THROW(Unicorn("images/pony/pony.xml", screen.gc, 0, 200, 1, 400), platform::Exception);
 }
 
 class Player : public Elements {
@@ -117,16 +95,6 @@ TEST_F(Player, HighDashIsDampedOnlyWhileDashing) {
     EXPECT_FLOAT_EQ(unicorn.vertical_speed, timer ? 200.0f : 400.0f);
     EXPECT_FLOAT_EQ(unicorn.get_y(), timer ? 516.0f : 514.0f);
   }
-}
-
-TEST_F(Elements, PlayerFailuresAreReportedAsTheirKinds) {
-  FixtureTree::write_sprite_file("images/pony/pony.xml", {{"run", "run.png"}, {"jump1", "jump1.png"}, {"dash", "dash.png"}});
-  EXPECT_EQ(message_of([&] { Unicorn("images/pony/pony.xml", screen.gc, 0, 200, 1, 400); }),
-            "exception: Could not load unicorn sprite");
-  FixtureTree::write_sprite_file("images/pony/pony.xml",
-                                 {{"run", "run.png"}, {"jump1", "jump1.png"}, {"jump2", "jump2.png"}, {"dash", "dash.png"}});
-  std::filesystem::remove("images/unicorn_outline_middle.png");
-  EXPECT_THROW(Unicorn("images/pony/pony.xml", screen.gc, 0, 200, 1, 400), platform::Exception);
 }
 
 }  // namespace

@@ -20,17 +20,18 @@ TestScreen::TestScreen() {
 ScopedDirectory::ScopedDirectory(const fs::path& directory) : previous_(fs::current_path()) { fs::current_path(directory); }
 ScopedDirectory::~ScopedDirectory() { fs::current_path(previous_); }
 
-void FixtureTree::write_picture(const fs::path& path, int width, int height, int first_row, int last_row,
-                                int first_column, int last_column) {
-  if (last_row < 0) last_row = height - 1;
-  if (last_column < 0) last_column = width - 1;
+namespace {
+// Opaque in the given rows and columns (-1: to the last).
+void write_picture(const fs::path& path, int width, int height, int first_row = 0, int last_row = -1,
+                   int first_column = 0, int last_column = -1) {
   fs::create_directories(path.parent_path());
   platform::PixelBuffer picture(width, height);
-  for (int row = first_row; row <= last_row; ++row) {
-    for (int column = first_column; column <= last_column; ++column) picture.set_pixel(column, row, {90, 160, 60, 255});
-  }
+  for (int row = first_row; row <= (last_row < 0 ? height - 1 : last_row); ++row)
+    for (int column = first_column; column <= (last_column < 0 ? width - 1 : last_column); ++column)
+      picture.set_pixel(column, row, {90, 160, 60, 255});
   platform::PNGProvider::save(picture, path.string());
 }
+}  // namespace
 
 void FixtureTree::write_sprite_file(const fs::path& xml_path,
                                     const std::vector<std::pair<std::string, std::string>>& ids_and_pictures) {
@@ -42,17 +43,13 @@ void FixtureTree::write_sprite_file(const fs::path& xml_path,
   out << "</resources>\n";
 }
 
-namespace {
-// Sprite file, picture and outline picture ("_out") of a ground piece or an item.
-void add_picture(const std::string& name, const std::string& sprite_id, int width, int height, int outline_divisor) {
+void FixtureTree::add_picture(const std::string& name, const std::string& sprite_id, int width, int height,
+                              int outline_divisor) {
   const fs::path base = fs::path("images") / name;
-  FixtureTree::write_picture(base.string() + ".png", width, height);
-  FixtureTree::write_picture(base.string() + "_out.png", width / outline_divisor, height / outline_divisor);
-  FixtureTree::write_sprite_file(base.string() + ".xml", {{sprite_id, base.filename().string() + ".png"}});
+  write_picture(base.string() + ".png", width, height);
+  write_picture(base.string() + "_out.png", width / outline_divisor, height / outline_divisor);
+  write_sprite_file(base.string() + ".xml", {{sprite_id, base.filename().string() + ".png"}});
 }
-}  // namespace
-
-void FixtureTree::add_item_picture(const std::string& name) { add_picture(name, name, 20, 20, 1); }
 
 FixtureTree::FixtureTree() {
   std::string pattern = (fs::temp_directory_path() / "morvane-gameplay-XXXXXX").string();

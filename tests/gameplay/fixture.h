@@ -43,13 +43,12 @@ class FixtureTree {
  public:
   FixtureTree();
   ~FixtureTree();
-
-  // Opaque in the given rows and columns (-1: to the last).
-  static void write_picture(const std::filesystem::path& path, int width, int height, int first_row = 0,
-                            int last_row = -1, int first_column = 0, int last_column = -1);
   static void write_sprite_file(const std::filesystem::path& xml_path,
                                 const std::vector<std::pair<std::string, std::string>>& ids_and_pictures);
-  void add_item_picture(const std::string& name);
+  // Sprite file, picture and outline picture ("_out", 1/outline_divisor the size) of a piece, item or backdrop.
+  static void add_picture(const std::string& name, const std::string& sprite_id, int width, int height,
+                          int outline_divisor = 1);
+  static void add_item_picture(const std::string& name) { add_picture(name, name, 20, 20); }
 
  private:
   std::filesystem::path root_;

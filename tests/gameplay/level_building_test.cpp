@@ -12,38 +12,27 @@ class LevelBuilding : public ::testing::Test {
   std::unique_ptr<Game> make(LevelData& level) {
     return std::make_unique<Game>(screen.gc, screen.keyboard, screen.window, level.file(), false, 3, platform::Sprite());
   }
+  // Pieces "x y" ("r" rocking), items "name x y" ("!" crashable or deadly), definitions "name base current
+  // increment" with "+" cumulative, "c" crashable, "d" deadly.
+  static std::string built(const Game& game) {
+    std::string built;
+    auto n = [](double value) { return std::to_string(static_cast<int>(value)) + ' '; };
+    for (const Ground* g : game.grounds) built += n(g->x) + n(g->y) + (g->move_function ? "r|" : "|");
+    for (const Item* i : game.items) built += i->name + ' ' + n(i->x) + n(i->y) + (i->crashable || i->deadly ? "!|" : "|");
+    for (const auto& [name, d] : game.item_defs) {
+      built += name + ' ' + n(d.base_points) + n(d.current_points) + n(d.increment) + (d.cumulative ? "+" : "") +
+               (d.crashable ? "c" : "") + (d.deadly ? "d" : "") + '|';
+    }
+    return built;
+  }
   TestScreen& screen;
   VirtualTime time;
   FixtureTree tree;
   LevelData level;
 };
 
-// The type is matched exactly; the endless level's own pieces and items are
-// ignored for its fixed opening.
-TEST_F(LevelBuilding, TypeEndAndSpeedsComeFromTheLevelAndTheEndlessOpeningIsFixed) {
-  level.set("type", "Infinite");
-  auto game = make(level);
-  EXPECT_TRUE(!game->endless && game->end_x == -1 && game->acceleration == 0.2 && game->max_speed == 1000.0);
-  level.set("type", "infinite").set_int("end", 7000).ground(5, 5, "flat").item(9, 9, "coin");
-  level.itemdef("coin", 5, 5, "a", "b", "c");
-  game = make(level);
-  EXPECT_TRUE(game->endless && game->end_x == 7000);
-  game->build_level();
-  std::string built;
-  auto n = [](double value) { return std::to_string(static_cast<int>(value)) + ' '; };
-  for (const Ground* g : game->grounds) built += n(g->x) + n(g->y) + (g->move_function ? "r|" : "|");
-  for (const Item* i : game->items) built += i->name + ' ' + n(i->x) + n(i->y) + (i->crashable || i->deadly ? "!|" : "|");
-  for (const auto& [name, d] : game->item_defs) {
-    built += name + ' ' + n(d.base_points) + n(d.current_points) + n(d.increment) + (d.cumulative ? "+" : "") +
-             (d.crashable ? "c" : "") + (d.deadly ? "d" : "") + '|';
-  }
-  EXPECT_EQ(built, "0 200 |1000 150 |1500 -200 |2000 200 |3000 100 r|levels/enchanted_woods/omena 450 290 |"
-                   "levels/enchanted_woods/Fred 100 100 100 +cd|levels/enchanted_woods/omena 10 10 10 +|");
-}
-
 TEST_F(LevelBuilding, OrdinaryLevelIsSortedAndMatchedExactly) {
-  FixtureTree::write_picture("images/wide.png", 100, 30);
-  FixtureTree::write_sprite_file("images/wide.xml", {{"background", "wide.png"}});
+  FixtureTree::add_picture("wide", "background", 100, 30);
   level.set("background", "wide")
       .ground(900, 300, "flat", "movefunc1")
       .ground(100, 320, "flat", "Movefunc1")
@@ -51,23 +40,12 @@ TEST_F(LevelBuilding, OrdinaryLevelIsSortedAndMatchedExactly) {
       .item(700, 250, "coin")
       .item(300, 260, "gem_without_definition")
       .itemdef("coin", 10, 5, "cumulative", "crashable", "deadly");
-  tree.add_item_picture("gem_without_definition");
+  FixtureTree::add_item_picture("gem_without_definition");
   auto game = make(level);
   game->build_level();
 
-  ASSERT_EQ(game->grounds.size(), 3u);
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_FLOAT_EQ(game->grounds[i]->x, 100.0f + 400.0f * i);
-    EXPECT_EQ(game->grounds[i]->move_function, i == 2 ? movefunc1 : nullptr);
-  }
-  ASSERT_EQ(game->items.size(), 2u);
-  EXPECT_EQ(game->items[0]->name, "gem_without_definition");
-  EXPECT_FALSE(game->items[0]->crashable || game->items[0]->deadly);
-  EXPECT_TRUE(game->items[1]->crashable && game->items[1]->deadly);
-  const ItemDef& zero = game->item_defs.at("gem_without_definition");
-  EXPECT_EQ(zero.base_points + zero.current_points + zero.increment, 0);
-  EXPECT_FALSE(zero.cumulative || zero.crashable || zero.deadly);
-
+  EXPECT_EQ(built(*game), "100 320 |500 310 |900 300 r|gem_without_definition 300 260 |coin 700 250 !|"
+                         "coin 10 10 5 +cd|gem_without_definition 0 0 0 |");
   // Tiles at 0, w and 2w.
   ASSERT_EQ(game->backgrounds.size(), 3u);
   for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(game->backgrounds[i]->x, 100.0f * i);

@@ -1,6 +1,5 @@
 #pragma once
 #include <ctime>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,8 +20,6 @@ struct PlaySetup {
   bool full_speed = false;
   std::time_t calendar = 1700000000;
   int endless_goal = -1;
-  // Called once a frame, during the frame's sleep (after the key events).
-  std::function<void(Game&)> each_frame;
 };
 
 struct Outcome {
