@@ -1,5 +1,5 @@
 #include <fcntl.h>
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -20,19 +20,13 @@ std::vector<std::string> scan(const std::filesystem::path& folder, const std::st
 }
 
 // Runs the console's close prompt with standard input and output on `input`
-// and `output`; gives what it wrote.
+// and `output`.
 void close_console_on(int input, int output) {
   const int saved_in = dup(STDIN_FILENO), saved_out = dup(STDOUT_FILENO);
-  dup2(input, STDIN_FILENO);
-  dup2(output, STDOUT_FILENO);
-  {
-    platform::ConsoleWindow console("Console", 80, 160);
-    console.display_close_message();
-  }
-  dup2(saved_in, STDIN_FILENO);
-  dup2(saved_out, STDOUT_FILENO);
-  close(saved_in);
-  close(saved_out);
+  dup2(input, STDIN_FILENO), dup2(output, STDOUT_FILENO);
+  platform::ConsoleWindow("Console", 80, 160).display_close_message();
+  dup2(saved_in, STDIN_FILENO), dup2(saved_out, STDOUT_FILENO);
+  close(saved_in), close(saved_out);
 }
 
 }  // namespace
@@ -64,12 +58,11 @@ TEST(Console, ClosePromptWaitsForOneRawKeyOnlyOnATerminal) {
     if (got <= 0) break;
     text.append(chunk, static_cast<std::size_t>(got));
   }
-  EXPECT_NE(text.find("\033]0;Console\007"), std::string::npos);
-  EXPECT_NE(text.find("(press any key to close this console window)"), std::string::npos);
+  EXPECT_THAT(text, ::testing::AllOf(::testing::HasSubstr("\033]0;Console\007"),
+                                     ::testing::HasSubstr("(press any key to close this console window)")));
 
   // Without a terminal there is no title and no wait (this would hang otherwise).
-  const int null_input = open("/dev/null", O_RDONLY);
-  const int null_output = open("/dev/null", O_WRONLY);
+  const int null_input = open("/dev/null", O_RDONLY), null_output = open("/dev/null", O_WRONLY);
   close_console_on(null_input, null_output);
   for (int handle : {terminal, master, null_input, null_output}) close(handle);
 }

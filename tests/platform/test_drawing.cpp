@@ -1,4 +1,3 @@
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 
@@ -35,27 +34,18 @@ TEST_F(DrawingTest, ReadBackAndScreenshotShowTheFrameDrawnLast) {
   EXPECT_THROW(platform::testing::save_screenshot(gc_, folder_.file("no/such/folder/frame.png")), platform::Exception);
 }
 
-// Two-colour and four-colour gradients, and a see-through one over white.
+// The menu's two-colour gradient, and a see-through one over white.
 TEST_F(DrawingTest, GradientsShowTheirCornerColoursAndBlend) {
   gc_.clear(Colorf::white);
   platform::Draw::gradient_fill(gc_, platform::Rectf(0, 0, 320, 480),
                                 platform::Gradient(Colorf::from_bytes(23, 95, 39), Colorf::from_bytes(7, 56, 17)));
-  platform::Gradient four;
-  four.top_left = Colorf::from_bytes(255, 0, 0);
-  four.top_right = Colorf::from_bytes(0, 255, 0);
-  four.bottom_left = Colorf::from_bytes(0, 0, 255);
-  four.bottom_right = Colorf::from_bytes(255, 255, 255);
-  platform::Draw::gradient_fill(gc_, platform::Rectf(400, 100, 500, 200), four);
   platform::Draw::gradient_fill(gc_, platform::Rectf(320, 300, 640, 480),
                                 platform::Gradient(Colorf(0, 0, 0, 0.5f), Colorf(0, 0, 0, 0.5f)));
-  const struct { int x, y, r, g, b, tolerance; } expected[] = {
-      {0, 0, 23, 95, 39, 3},     {319, 0, 23, 95, 39, 3},   {0, 479, 7, 56, 17, 3},     {319, 479, 7, 56, 17, 3},
-      {160, 240, 15, 76, 28, 3}, {400, 100, 255, 0, 0, 8},  {499, 100, 0, 255, 0, 8},   {400, 199, 0, 0, 255, 8},
-      {499, 199, 255, 255, 255, 8}, {500, 400, 128, 128, 128, 3}};
+  const struct { int x, y, r, g, b; } expected[] = {{0, 0, 23, 95, 39},       {319, 0, 23, 95, 39},  {0, 479, 7, 56, 17},
+                                                    {319, 479, 7, 56, 17},    {160, 240, 15, 76, 28}, {500, 400, 128, 128, 128}};
   for (const auto& e : expected) {
     const PixelBuffer::Rgba p = pixel(e.x, e.y);
-    EXPECT_TRUE(std::abs(p.r - e.r) <= e.tolerance && std::abs(p.g - e.g) <= e.tolerance &&
-                std::abs(p.b - e.b) <= e.tolerance) << e.x << "," << e.y << ": " << p;
+    EXPECT_TRUE(std::abs(p.r - e.r) <= 3 && std::abs(p.g - e.g) <= 3 && std::abs(p.b - e.b) <= 3) << e.x << "," << e.y << ": " << p;
   }
 }
 
@@ -128,8 +118,7 @@ TEST(EmptyHandles, DoNothingInsteadOfCrashing) {
   EXPECT_TRUE(nothing.is_null() && nothing.get_width() == 0 && nothing.get_height() == 0);
   platform::DisplayWindow no_window;
   no_window.flip(0);
-  EXPECT_TRUE(no_window.get_gc().is_null());
-  EXPECT_FALSE(no_window.get_keyboard().get_keycode(90));
+  EXPECT_TRUE(no_window.get_gc().is_null() && !no_window.get_keyboard().get_keycode(90));
 }
 
 }  // namespace

@@ -1,17 +1,13 @@
-#include <fstream>
-
 #include "platform_test_support.h"
 
 namespace {
 
-using platform::Colorf;
 using platform::PixelBuffer;
 using platform::Sprite;
 using platform::SpriteDescription;
 using platform_test::solid;
 
-const PixelBuffer::Rgba red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255};
-const PixelBuffer::Rgba white{255, 255, 255, 255};
+const PixelBuffer::Rgba red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255}, white{255, 255, 255, 255};
 
 class SpriteTest : public platform_test::WindowTest {
  protected:
@@ -22,7 +18,6 @@ class SpriteTest : public platform_test::WindowTest {
     description.play_loop = loop;
     return Sprite(gc_, description);
   }
-  void write(const std::string& name, const std::string& text) { std::ofstream(folder_.file(name)) << text; }
 };
 
 TEST_F(SpriteTest, UpdateAdvancesByTheSeamClockLoopsOrStopsAtTheLastFrame) {
@@ -51,9 +46,7 @@ TEST_F(SpriteTest, UpdateAdvancesByTheSeamClockLoopsOrStopsAtTheLastFrame) {
   EXPECT_TRUE(once.get_current_frame() == 2 && !once.is_finished());
   once.update(1000000);
   EXPECT_TRUE(once.get_current_frame() == 2 && once.is_finished());
-  once.set_play_loop(true);
-  once.set_delay(10);
-  once.update(10);
+  once.set_play_loop(true), once.set_delay(10), once.update(10);
   EXPECT_EQ(once.get_current_frame(), 0);
 }
 
@@ -80,7 +73,7 @@ TEST_F(SpriteTest, SetImageDataTakesFramesAndTimingButKeepsAngleAndAlpha) {
 // Drawn with its top left at the position, blended by its alpha, turned
 // clockwise about its centre; a sprite made without a window draws later.
 TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
-  SpriteDescription early_frames;
+  SpriteDescription early_frames, bar_frames;
   early_frames.add_frame(solid(4, 4, {0, 0, 255, 128}));
   platform::GraphicContext none;
   Sprite early(none, early_frames), sprite = three_frames(100, true);
@@ -88,12 +81,11 @@ TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
   PixelBuffer bar = solid(100, 10, green);  // red at its right end
   for (int y = 0; y < 10; ++y)
     for (int x = 80; x < 100; ++x) bar.set_pixel(x, y, red);
-  SpriteDescription bar_frames;
   bar_frames.add_frame(bar);
   Sprite turned(gc_, bar_frames);
   turned.set_angle(platform::Angle::from_degrees(90.0f));
 
-  gc_.clear(Colorf::white);
+  gc_.clear(platform::Colorf::white);
   sprite.draw(gc_, 50, 60);
   turned.draw(gc_, 200, 200);  // the centre stays at (250, 205)
   sprite.set_alpha(0.5f);
@@ -118,9 +110,9 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 10; ++x) sheet.set_pixel(x, y, red);
   platform::PNGProvider::save(sheet, folder_.file("sheet.png"));
-  write("corrupt.png", "\x89PNG\r\n\x1a\n this is not a picture");
-  write("bad.xml", "<resources><sprite name=\"run\"></resources>");
-  write("items.xml", R"(<?xml version="1.0"?>
+  std::ofstream(folder_.file("corrupt.png")) << "\x89PNG\r\n\x1a\n this is not a picture";
+  std::ofstream(folder_.file("bad.xml")) << "<resources><sprite name=\"run\"></resources>";
+  std::ofstream(folder_.file("items.xml")) << R"(<?xml version="1.0"?>
 <resources>
   <sprite name="run">
     <image file="sheet.png"><grid pos="0,0" size="10,10" array="2,1"/></image>
@@ -131,25 +123,22 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   <sprite name="empty"/>
   <sprite name="cell"><image file="sheet.png"><grid pos="0,0" size="10,10" array="3,1"/></image></sprite>
   <sprite name="speed"><image file="sheet.png"/><animation speed="fast"/></sprite>
-</resources>)");
+</resources>)";
   platform::ResourceManager resources(folder_.file("items.xml"));
   EXPECT_TRUE(resources.has_sprite("run") && !resources.has_sprite("jump1"));
   Sprite run(gc_, "run", &resources);
   ASSERT_EQ(run.get_frame_count(), 2);
-  run.draw(gc_, 0, 0);
-  EXPECT_EQ(pixel(5, 5), red);
-  run.update(80);
-  run.draw(gc_, 0, 0);
-  EXPECT_EQ(pixel(5, 5), blue);
-  run.update(80);
+  for (const auto& colour : {red, blue}) {
+    run.draw(gc_, 0, 0);
+    EXPECT_EQ(pixel(5, 5), colour);
+    run.update(80);
+  }
   EXPECT_TRUE(run.is_finished());
 
   using ::testing::HasSubstr;
   using ::testing::ThrowsMessage;
-  const std::string missing = folder_.file("missing.xml");
-  EXPECT_THAT([&] { platform::ResourceManager r(missing); }, ThrowsMessage<platform::Exception>(HasSubstr(missing)));
-  EXPECT_THAT([&] { platform::ResourceManager r(folder_.file("bad.xml")); },
-              ThrowsMessage<platform::Exception>(HasSubstr("bad.xml")));
+  for (const auto& file : {folder_.file("missing.xml"), folder_.file("bad.xml")})
+    EXPECT_THAT([&] { platform::ResourceManager r(file); }, ThrowsMessage<platform::Exception>(HasSubstr(file)));
   const std::pair<const char*, const char*> cases[] = {{"jump2", "jump2"}, {"gone", "nowhere.png"}, {"corrupt", "corrupt.png"},
                                                         {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"}};
   for (auto [id, reason] : cases)
