@@ -68,8 +68,7 @@ TEST_F(DataTree, EverySpriteHasItsIdsAndEveryPieceAndItemItsOutline) {
   EXPECT_GE(run.get_frame_count(), 6);
   for (const char* id : {"jump1", "jump2", "dash"})
     EXPECT_TRUE(sprite("pony/pony", id).get_width() == run.get_width() && sprite("pony/pony", id).get_height() == run.get_height()) << id;
-  const platform::Sprite dark = sprite("black_layer", "black_layer");
-  EXPECT_TRUE(dark.get_width() == 640 && dark.get_height() == 480);
+  EXPECT_TRUE(sprite("black_layer", "black_layer").get_width() == 640 && sprite("black_layer", "black_layer").get_height() == 480);
 
   std::set<std::string> grounds, items = {"levels/enchanted_woods/Fred", "levels/enchanted_woods/omena"};  // the endless level's
   for (int i = 1; i <= 7; ++i) grounds.insert("levels/enchanted_woods/ground" + std::to_string(i) + "green");

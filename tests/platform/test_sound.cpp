@@ -42,8 +42,7 @@ void expect_failure(const std::string& path, const std::string& reason) {
               ::testing::ThrowsMessage<Exception>(::testing::AllOf(::testing::HasSubstr(path), ::testing::HasSubstr(reason))));
 }
 
-class SoundSessions : public ::testing::Test {
- protected:
+struct SoundSessions : ::testing::Test {
   void SetUp() override { SoundOutput::set_manual_mixing(true); }
   void TearDown() override { SoundOutput::set_manual_mixing(false); }
   SoundOutput output{44100, 256};
@@ -67,8 +66,7 @@ TEST_F(SoundSessions, SessionsMixStopResumeLoopAndEnd) {
   EXPECT_EQ(mix(1)[0], 1);
   second.stop();
 
-  first.play();
-  first.play();  // already playing: no second copy
+  first.play(), first.play();  // already playing: no second copy
   EXPECT_EQ(mix(1)[0], 102);
   first.set_looping(true);  // while playing, as the game does
   const std::vector<int> looped = mix(2000);
@@ -76,8 +74,7 @@ TEST_F(SoundSessions, SessionsMixStopResumeLoopAndEnd) {
   EXPECT_TRUE(first.is_playing() && first.is_looping());
   first.stop();
   EXPECT_EQ(mix(50)[0], 0);
-  first.set_position(0);
-  first.play();
+  first.set_position(0), first.play();
   EXPECT_EQ(mix(1)[0], 1);
   first.set_looping(false);
   mix(1000);
@@ -100,10 +97,6 @@ TEST_F(SoundSessions, LoadsWaveAndOggOrThrowsNamingTheFileAndTheReason) {
     expect_failure(file, reason);
   EXPECT_EQ(SoundBuffer(wave_as_ogg, false, "wav").get_length(), 10);
   EXPECT_NEAR(SoundBuffer(write_wav("mono22k.wav", 500, 1, 22050)).get_length(), 1000, 4);
-  if (std::system("command -v oggenc >/dev/null 2>&1") != 0) GTEST_SKIP() << "oggenc is not installed";
-  const std::string ogg = (folder.path / "tone.ogg").string();
-  ASSERT_EQ(std::system(("oggenc -Q -o '" + ogg + "' '" + write_wav("for_ogg.wav", 4410) + "'").c_str()), 0);
-  EXPECT_NEAR(SoundBuffer(ogg).get_length(), 4410, 64);
 }
 
 TEST(SoundOutput, MixesOnTheDevicesThreadAndFallsBackToSilenceWithoutADevice) {

@@ -22,23 +22,18 @@ class SpriteTest : public platform_test::WindowTest {
 
 TEST_F(SpriteTest, UpdateAdvancesByTheSeamClockLoopsOrStopsAtTheLastFrame) {
   Sprite sprite = three_frames(100, true);
-  seam_.advance(99);
-  sprite.update(-1);
+  seam_.advance(99), sprite.update(-1);
   EXPECT_EQ(sprite.get_current_frame(), 0);
-  seam_.advance(1);
-  sprite.update(-1);
+  seam_.advance(1), sprite.update(-1);
   EXPECT_EQ(sprite.get_width(), 20);
-  seam_.advance(250);  // 350 ms in: frame 0 of the second round, 50 ms shown
-  sprite.update(-1);
+  seam_.advance(250), sprite.update(-1);  // 350 ms in: frame 0 of the second round, 50 ms shown
   Sprite copy = sprite;  // copies share the animation
   copy.update(50);
   EXPECT_EQ(sprite.get_current_frame(), 1);
   // Across the wrap of the 32-bit clock a step of 100 ms is still one frame.
-  seam_.set_time(0xFFFFFFF0u);
-  sprite.update(-1);
+  seam_.set_time(0xFFFFFFF0u), sprite.update(-1);
   const int frame = sprite.get_current_frame();
-  seam_.set_time(100 - 0x10);
-  sprite.update(-1);
+  seam_.set_time(100 - 0x10), sprite.update(-1);
   EXPECT_EQ(sprite.get_current_frame(), (frame + 1) % 3);
 
   Sprite once = three_frames(20, false);
@@ -54,9 +49,7 @@ TEST_F(SpriteTest, UpdateAdvancesByTheSeamClockLoopsOrStopsAtTheLastFrame) {
 // switching again to the frames already shown does not restart them.
 TEST_F(SpriteTest, SetImageDataTakesFramesAndTimingButKeepsAngleAndAlpha) {
   Sprite shown = three_frames(100, true), looping = three_frames(100, true), dash = three_frames(30, false);
-  shown.set_angle(platform::Angle::from_radians(0.25f));
-  shown.set_alpha(0.5f);
-  shown.update(150);
+  shown.set_angle(platform::Angle::from_radians(0.25f)), shown.set_alpha(0.5f), shown.update(150);
   shown.set_image_data(dash);
   EXPECT_TRUE(shown.same_image_data(dash) && shown.get_current_frame() == 0);
   EXPECT_TRUE(shown.get_angle().to_radians() == 0.25f && shown.get_alpha() == 0.5f);
@@ -64,9 +57,7 @@ TEST_F(SpriteTest, SetImageDataTakesFramesAndTimingButKeepsAngleAndAlpha) {
   EXPECT_EQ(shown.get_width(), 30);
   shown.update(30);
   EXPECT_TRUE(shown.is_finished() && dash.get_current_frame() == 0);  // each still animates on its own
-  shown.set_image_data(looping);
-  shown.update(150);
-  shown.set_image_data(looping);
+  shown.set_image_data(looping), shown.update(150), shown.set_image_data(looping);
   EXPECT_EQ(shown.get_current_frame(), 1);
 }
 
@@ -114,10 +105,7 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   std::ofstream(folder_.file("bad.xml")) << "<resources><sprite name=\"run\"></resources>";
   std::ofstream(folder_.file("items.xml")) << R"(<?xml version="1.0"?>
 <resources>
-  <sprite name="run">
-    <image file="sheet.png"><grid pos="0,0" size="10,10" array="2,1"/></image>
-    <animation speed="80" loop="no"/>
-  </sprite>
+  <sprite name="run"><image file="sheet.png"><grid pos="0,0" size="10,10" array="2,1"/></image><animation speed="80" loop="no"/></sprite>
   <sprite name="gone"><image file="nowhere.png"/></sprite>
   <sprite name="corrupt"><image file="corrupt.png"/></sprite>
   <sprite name="empty"/>

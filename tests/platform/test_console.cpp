@@ -3,21 +3,11 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
+#include <string>
 
 #include "platform/console.h"
-#include "platform/directory_scanner.h"
 
 namespace {
-
-std::vector<std::string> scan(const std::filesystem::path& folder, const std::string& pattern) {
-  platform::DirectoryScanner scanner;
-  std::vector<std::string> names;
-  if (!scanner.scan(folder.string(), pattern)) names.push_back("<unreadable>");
-  while (scanner.next()) names.push_back(scanner.get_name());
-  return names;
-}
 
 // Runs the console's close prompt with standard input and output on `input`
 // and `output`.
@@ -30,17 +20,6 @@ void close_console_on(int input, int output) {
 }
 
 }  // namespace
-
-TEST(DirectoryScanner, MatchesWildcardsCaseSensitiveInSortedOrder) {
-  const auto folder = std::filesystem::temp_directory_path() / ("morvane-scan-" + std::to_string(getpid()));
-  std::filesystem::create_directories(folder / "dir.qel");
-  for (const char* name : {"b.qel", "a.qel", "C.QEL", "x.qel.bak", "notes.txt"}) std::ofstream(folder / name) << "x";
-  EXPECT_EQ(scan(folder, "*.qel"), (std::vector<std::string>{"a.qel", "b.qel", "dir.qel"}));
-  EXPECT_EQ(scan(folder, "?.*"), (std::vector<std::string>{"C.QEL", "a.qel", "b.qel", "x.qel.bak"}));
-  EXPECT_EQ(scan(folder, "*e*a*"), std::vector<std::string>{"x.qel.bak"});
-  EXPECT_EQ(scan(folder / "missing", "*"), std::vector<std::string>{"<unreadable>"});
-  std::filesystem::remove_all(folder);
-}
 
 TEST(Console, ClosePromptWaitsForOneRawKeyOnlyOnATerminal) {
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
