@@ -13,23 +13,13 @@
 namespace platform_test {
 
 // A folder of its own per test, removed afterwards.
-class TempFolder {
- public:
-  TempFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = std::filesystem::temp_directory_path() /
-            ("morvane_platform_" + std::string(info->test_suite_name()) + "_" + info->name());
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
+struct TempFolder {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::filesystem::path path = std::filesystem::temp_directory_path() /
+                               ("morvane_platform_" + std::string(test->test_suite_name()) + "_" + test->name());
+  TempFolder() { std::filesystem::remove_all(path), std::filesystem::create_directories(path); }
+  ~TempFolder() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
+  std::string file(const std::string& name) const { return (path / name).string(); }
 };
 
 // A picture filled with one colour.
@@ -42,14 +32,7 @@ inline platform::PixelBuffer solid(int width, int height, platform::PixelBuffer:
 
 class WindowTest : public ::testing::Test {
  protected:
-  WindowTest() : scoped_(seam_) {
-    platform::DisplayWindowDescription description;
-    description.set_title("Morvane");
-    description.set_size(640, 480, true);
-    window_ = platform::DisplayWindow(description);
-    gc_ = window_.get_gc();
-  }
-
+  WindowTest() : scoped_(seam_), window_(platform::DisplayWindowDescription()), gc_(window_.get_gc()) {}
   platform::PixelBuffer::Rgba pixel(int x, int y) { return gc_.get_pixeldata().get_pixel(x, y); }
 
   platform::VirtualSeam seam_;
@@ -64,10 +47,10 @@ class WindowTest : public ::testing::Test {
 }  // namespace platform_test
 
 namespace platform {
-inline bool operator==(const platform::PixelBuffer::Rgba& a, const platform::PixelBuffer::Rgba& b) {
+inline bool operator==(const PixelBuffer::Rgba& a, const PixelBuffer::Rgba& b) {
   return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
 }
-inline std::ostream& operator<<(std::ostream& out, const platform::PixelBuffer::Rgba& c) {
+inline std::ostream& operator<<(std::ostream& out, const PixelBuffer::Rgba& c) {
   return out << "(" << int(c.r) << "," << int(c.g) << "," << int(c.b) << "," << int(c.a) << ")";
 }
 }  // namespace platform

@@ -1,4 +1,3 @@
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 
@@ -11,8 +10,8 @@ using platform::Colorf;
 using platform::PixelBuffer;
 using DrawingTest = platform_test::WindowTest;
 
-// Before and after flip, whole, in parts cut to the window, and in a screenshot.
-TEST_F(DrawingTest, ReadBackAndScreenshotShowTheFrameDrawnLast) {
+// Before and after flip, whole and in parts cut to the window.
+TEST_F(DrawingTest, ReadBackShowsTheFrameDrawnLast) {
   const PixelBuffer::Rgba red{200, 10, 20, 255}, white{255, 255, 255, 255};
   gc_.clear(Colorf::white);
   platform::Draw::fill(gc_, platform::Rectf(10, 20, 30, 40), Colorf::from_bytes(200, 10, 20));
@@ -21,42 +20,12 @@ TEST_F(DrawingTest, ReadBackAndScreenshotShowTheFrameDrawnLast) {
   const PixelBuffer after = gc_.get_pixeldata(), cut = gc_.get_pixeldata(platform::Rect(-5, -5, 700, 500));
   for (const PixelBuffer* frame : {&before, &after, &cut}) {
     ASSERT_TRUE(frame->get_width() == 640 && frame->get_height() == 480);
-    EXPECT_TRUE(frame->get_pixel(10, 20) == red && frame->get_pixel(29, 39) == red);
-    EXPECT_TRUE(frame->get_pixel(30, 40) == white && frame->get_pixel(9, 20) == white);
+    EXPECT_TRUE(frame->get_pixel(10, 20) == red && frame->get_pixel(29, 39) == red && frame->get_pixel(30, 40) == white &&
+                frame->get_pixel(9, 20) == white);
   }
   const PixelBuffer part = gc_.get_pixeldata(platform::Rect(20, 30, 700, 500));
   ASSERT_TRUE(part.get_width() == 620 && part.get_height() == 450);
   EXPECT_TRUE(part.get_pixel(9, 9) == red && part.get_pixel(10, 10) == white);
-
-  platform::testing::save_screenshot(gc_, folder_.file("frame.png"));
-  const PixelBuffer saved = platform::PNGProvider::load(folder_.file("frame.png"));
-  ASSERT_EQ(saved.get_width(), 640);
-  EXPECT_EQ(std::memcmp(saved.get_data(), after.get_data(), 640 * 480 * 4), 0);
-  EXPECT_THROW(platform::testing::save_screenshot(gc_, folder_.file("no/such/folder/frame.png")), platform::Exception);
-}
-
-// Two-colour and four-colour gradients, and a see-through one over white.
-TEST_F(DrawingTest, GradientsShowTheirCornerColoursAndBlend) {
-  gc_.clear(Colorf::white);
-  platform::Draw::gradient_fill(gc_, platform::Rectf(0, 0, 320, 480),
-                                platform::Gradient(Colorf::from_bytes(23, 95, 39), Colorf::from_bytes(7, 56, 17)));
-  platform::Gradient four;
-  four.top_left = Colorf::from_bytes(255, 0, 0);
-  four.top_right = Colorf::from_bytes(0, 255, 0);
-  four.bottom_left = Colorf::from_bytes(0, 0, 255);
-  four.bottom_right = Colorf::from_bytes(255, 255, 255);
-  platform::Draw::gradient_fill(gc_, platform::Rectf(400, 100, 500, 200), four);
-  platform::Draw::gradient_fill(gc_, platform::Rectf(320, 300, 640, 480),
-                                platform::Gradient(Colorf(0, 0, 0, 0.5f), Colorf(0, 0, 0, 0.5f)));
-  const struct { int x, y, r, g, b, tolerance; } expected[] = {
-      {0, 0, 23, 95, 39, 3},     {319, 0, 23, 95, 39, 3},   {0, 479, 7, 56, 17, 3},     {319, 479, 7, 56, 17, 3},
-      {160, 240, 15, 76, 28, 3}, {400, 100, 255, 0, 0, 8},  {499, 100, 0, 255, 0, 8},   {400, 199, 0, 0, 255, 8},
-      {499, 199, 255, 255, 255, 8}, {500, 400, 128, 128, 128, 3}};
-  for (const auto& e : expected) {
-    const PixelBuffer::Rgba p = pixel(e.x, e.y);
-    EXPECT_TRUE(std::abs(p.r - e.r) <= e.tolerance && std::abs(p.g - e.g) <= e.tolerance &&
-                std::abs(p.b - e.b) <= e.tolerance) << e.x << "," << e.y << ": " << p;
-  }
 }
 
 // Frames are drawn straight into the window now; they must come out exactly
@@ -128,8 +97,7 @@ TEST(EmptyHandles, DoNothingInsteadOfCrashing) {
   EXPECT_TRUE(nothing.is_null() && nothing.get_width() == 0 && nothing.get_height() == 0);
   platform::DisplayWindow no_window;
   no_window.flip(0);
-  EXPECT_TRUE(no_window.get_gc().is_null());
-  EXPECT_FALSE(no_window.get_keyboard().get_keycode(90));
+  EXPECT_TRUE(no_window.get_gc().is_null() && !no_window.get_keyboard().get_keycode(90));
 }
 
 }  // namespace

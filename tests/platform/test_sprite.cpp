@@ -1,17 +1,13 @@
-#include <fstream>
-
 #include "platform_test_support.h"
 
 namespace {
 
-using platform::Colorf;
 using platform::PixelBuffer;
 using platform::Sprite;
 using platform::SpriteDescription;
 using platform_test::solid;
 
-const PixelBuffer::Rgba red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255};
-const PixelBuffer::Rgba white{255, 255, 255, 255};
+const PixelBuffer::Rgba red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255}, white{255, 255, 255, 255};
 
 class SpriteTest : public platform_test::WindowTest {
  protected:
@@ -22,28 +18,22 @@ class SpriteTest : public platform_test::WindowTest {
     description.play_loop = loop;
     return Sprite(gc_, description);
   }
-  void write(const std::string& name, const std::string& text) { std::ofstream(folder_.file(name)) << text; }
 };
 
 TEST_F(SpriteTest, UpdateAdvancesByTheSeamClockLoopsOrStopsAtTheLastFrame) {
   Sprite sprite = three_frames(100, true);
-  seam_.advance(99);
-  sprite.update(-1);
+  seam_.advance(99), sprite.update(-1);
   EXPECT_EQ(sprite.get_current_frame(), 0);
-  seam_.advance(1);
-  sprite.update(-1);
+  seam_.advance(1), sprite.update(-1);
   EXPECT_EQ(sprite.get_width(), 20);
-  seam_.advance(250);  // 350 ms in: frame 0 of the second round, 50 ms shown
-  sprite.update(-1);
+  seam_.advance(250), sprite.update(-1);  // 350 ms in: frame 0 of the second round, 50 ms shown
   Sprite copy = sprite;  // copies share the animation
   copy.update(50);
   EXPECT_EQ(sprite.get_current_frame(), 1);
   // Across the wrap of the 32-bit clock a step of 100 ms is still one frame.
-  seam_.set_time(0xFFFFFFF0u);
-  sprite.update(-1);
+  seam_.set_time(0xFFFFFFF0u), sprite.update(-1);
   const int frame = sprite.get_current_frame();
-  seam_.set_time(100 - 0x10);
-  sprite.update(-1);
+  seam_.set_time(100 - 0x10), sprite.update(-1);
   EXPECT_EQ(sprite.get_current_frame(), (frame + 1) % 3);
 
   Sprite once = three_frames(20, false);
@@ -51,9 +41,7 @@ TEST_F(SpriteTest, UpdateAdvancesByTheSeamClockLoopsOrStopsAtTheLastFrame) {
   EXPECT_TRUE(once.get_current_frame() == 2 && !once.is_finished());
   once.update(1000000);
   EXPECT_TRUE(once.get_current_frame() == 2 && once.is_finished());
-  once.set_play_loop(true);
-  once.set_delay(10);
-  once.update(10);
+  once.set_play_loop(true), once.set_delay(10), once.update(10);
   EXPECT_EQ(once.get_current_frame(), 0);
 }
 
@@ -61,9 +49,7 @@ TEST_F(SpriteTest, UpdateAdvancesByTheSeamClockLoopsOrStopsAtTheLastFrame) {
 // switching again to the frames already shown does not restart them.
 TEST_F(SpriteTest, SetImageDataTakesFramesAndTimingButKeepsAngleAndAlpha) {
   Sprite shown = three_frames(100, true), looping = three_frames(100, true), dash = three_frames(30, false);
-  shown.set_angle(platform::Angle::from_radians(0.25f));
-  shown.set_alpha(0.5f);
-  shown.update(150);
+  shown.set_angle(platform::Angle::from_radians(0.25f)), shown.set_alpha(0.5f), shown.update(150);
   shown.set_image_data(dash);
   EXPECT_TRUE(shown.same_image_data(dash) && shown.get_current_frame() == 0);
   EXPECT_TRUE(shown.get_angle().to_radians() == 0.25f && shown.get_alpha() == 0.5f);
@@ -71,16 +57,14 @@ TEST_F(SpriteTest, SetImageDataTakesFramesAndTimingButKeepsAngleAndAlpha) {
   EXPECT_EQ(shown.get_width(), 30);
   shown.update(30);
   EXPECT_TRUE(shown.is_finished() && dash.get_current_frame() == 0);  // each still animates on its own
-  shown.set_image_data(looping);
-  shown.update(150);
-  shown.set_image_data(looping);
+  shown.set_image_data(looping), shown.update(150), shown.set_image_data(looping);
   EXPECT_EQ(shown.get_current_frame(), 1);
 }
 
 // Drawn with its top left at the position, blended by its alpha, turned
 // clockwise about its centre; a sprite made without a window draws later.
 TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
-  SpriteDescription early_frames;
+  SpriteDescription early_frames, bar_frames;
   early_frames.add_frame(solid(4, 4, {0, 0, 255, 128}));
   platform::GraphicContext none;
   Sprite early(none, early_frames), sprite = three_frames(100, true);
@@ -88,12 +72,11 @@ TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
   PixelBuffer bar = solid(100, 10, green);  // red at its right end
   for (int y = 0; y < 10; ++y)
     for (int x = 80; x < 100; ++x) bar.set_pixel(x, y, red);
-  SpriteDescription bar_frames;
   bar_frames.add_frame(bar);
   Sprite turned(gc_, bar_frames);
   turned.set_angle(platform::Angle::from_degrees(90.0f));
 
-  gc_.clear(Colorf::white);
+  gc_.clear(platform::Colorf::white);
   sprite.draw(gc_, 50, 60);
   turned.draw(gc_, 200, 200);  // the centre stays at (250, 205)
   sprite.set_alpha(0.5f);
@@ -118,38 +101,32 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 10; ++x) sheet.set_pixel(x, y, red);
   platform::PNGProvider::save(sheet, folder_.file("sheet.png"));
-  write("corrupt.png", "\x89PNG\r\n\x1a\n this is not a picture");
-  write("bad.xml", "<resources><sprite name=\"run\"></resources>");
-  write("items.xml", R"(<?xml version="1.0"?>
+  std::ofstream(folder_.file("corrupt.png")) << "\x89PNG\r\n\x1a\n this is not a picture";
+  std::ofstream(folder_.file("bad.xml")) << "<resources><sprite name=\"run\"></resources>";
+  std::ofstream(folder_.file("items.xml")) << R"(<?xml version="1.0"?>
 <resources>
-  <sprite name="run">
-    <image file="sheet.png"><grid pos="0,0" size="10,10" array="2,1"/></image>
-    <animation speed="80" loop="no"/>
-  </sprite>
+  <sprite name="run"><image file="sheet.png"><grid pos="0,0" size="10,10" array="2,1"/></image><animation speed="80" loop="no"/></sprite>
   <sprite name="gone"><image file="nowhere.png"/></sprite>
   <sprite name="corrupt"><image file="corrupt.png"/></sprite>
   <sprite name="empty"/>
   <sprite name="cell"><image file="sheet.png"><grid pos="0,0" size="10,10" array="3,1"/></image></sprite>
   <sprite name="speed"><image file="sheet.png"/><animation speed="fast"/></sprite>
-</resources>)");
+</resources>)";
   platform::ResourceManager resources(folder_.file("items.xml"));
   EXPECT_TRUE(resources.has_sprite("run") && !resources.has_sprite("jump1"));
   Sprite run(gc_, "run", &resources);
   ASSERT_EQ(run.get_frame_count(), 2);
-  run.draw(gc_, 0, 0);
-  EXPECT_EQ(pixel(5, 5), red);
-  run.update(80);
-  run.draw(gc_, 0, 0);
-  EXPECT_EQ(pixel(5, 5), blue);
-  run.update(80);
+  for (const auto& colour : {red, blue}) {
+    run.draw(gc_, 0, 0);
+    EXPECT_EQ(pixel(5, 5), colour);
+    run.update(80);
+  }
   EXPECT_TRUE(run.is_finished());
 
   using ::testing::HasSubstr;
   using ::testing::ThrowsMessage;
-  const std::string missing = folder_.file("missing.xml");
-  EXPECT_THAT([&] { platform::ResourceManager r(missing); }, ThrowsMessage<platform::Exception>(HasSubstr(missing)));
-  EXPECT_THAT([&] { platform::ResourceManager r(folder_.file("bad.xml")); },
-              ThrowsMessage<platform::Exception>(HasSubstr("bad.xml")));
+  for (const auto& file : {folder_.file("missing.xml"), folder_.file("bad.xml")})
+    EXPECT_THAT([&] { platform::ResourceManager r(file); }, ThrowsMessage<platform::Exception>(HasSubstr(file)));
   const std::pair<const char*, const char*> cases[] = {{"jump2", "jump2"}, {"gone", "nowhere.png"}, {"corrupt", "corrupt.png"},
                                                         {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"}};
   for (auto [id, reason] : cases)
