@@ -2,7 +2,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <sstream>
+#include <set>
+#include <iterator>
+#include <numeric>
 
 #include "datafile/temp_folder.h"
 #include "platform/platform.h"
@@ -17,17 +19,22 @@ struct FrontendTree : TempFolder {
     write("config/main.cfg", "background menu.png\n");
     picture("menu.png", 640, {40, 40, 120, 255});
     for (int frame = 1; frame <= 21; ++frame)
-      picture("star_selector/00" + std::string(frame < 10 ? "0" : "") + std::to_string(frame) + ".png", 30,
-              {255, 255, 0, 255});
+      picture("star_selector/" + std::to_string(10000 + frame).substr(1) + ".png", 30, {255, 255, 0, 255});
     const char* cards[] = {"CSarvel", "COrvik", "CTolvar", "Drumvelt", "Special"};
     for (std::uint8_t i = 0, shade = 50; i < 5; ++i, shade += 40)
       picture(std::string("game_data/") + cards[i] + ".png", 100, {shade, std::uint8_t(i < 4 ? shade : 0), shade, 255});
   }
   ~FrontendTree() { std::filesystem::current_path(previous, ignored); }
   std::string read(const std::string& file) const {
-    std::ostringstream text;
-    text << std::ifstream(path / file, std::ios::binary).rdbuf();
-    return text.str();
+    std::ifstream in(path / file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  // Each entry of the folder as "name=content;" in name order (folders and pipes without content).
+  std::string listing(const std::string& folder) const {
+    std::set<std::string> entries;
+    for (const auto& file : std::filesystem::directory_iterator(path / folder))
+      entries.insert(file.path().filename().string() + "=" + (file.is_regular_file() ? read(file.path()) : "") + ';');
+    return std::accumulate(entries.begin(), entries.end(), std::string());
   }
   void remove(const std::string& file) const { std::filesystem::remove_all(path / file); }
   void add_level(const std::string& name, const std::string& extra_lines = "") const {
@@ -49,21 +56,15 @@ struct FrontendTree : TempFolder {
 // Virtual clock and scripted keys; frames count from the moment of scripting,
 // one key poll per frame of a screen.
 struct KeyScript {
-  KeyScript& down(std::uint64_t frame, int key) { return at(frame, key, true); }
-  KeyScript& up(std::uint64_t frame, int key) { return at(frame, key, false); }
-  KeyScript& press(std::uint64_t frame, int key, std::uint64_t frames_held = 1) {
-    return down(frame, key).up(frame + frames_held, key);
-  }
-  KeyScript& at(std::uint64_t frame, int key, bool is_down) {
-    seam.key_at_poll(seam.polls() + frame, key, is_down);
-    return *this;
-  }
+  using Frame = std::uint64_t;
+  KeyScript& down(Frame frame, int key) { return at(frame, key, true); }
+  KeyScript& up(Frame frame, int key) { return at(frame, key, false); }
+  KeyScript& press(Frame frame, int key, Frame held = 1) { return down(frame, key).up(frame + held, key); }
+  KeyScript& at(Frame frame, int key, bool is_down) { return seam.key_at_poll(polls() + frame, key, is_down), *this; }
   // A key goes down or up at once, as if during the frame just shown.
   void now(int key, bool is_down) { at(0, key, is_down), platform::KeepAlive::process(0); }
   // Delivers what is left of the script (the releases after a screen ended).
-  void settle() {
-    while (!seam.script_done()) platform::KeepAlive::process(0);
-  }
+  void settle() { while (!seam.script_done()) platform::KeepAlive::process(0); }
   std::uint64_t polls() const { return seam.polls(); }
 
   platform::VirtualSeam seam;
@@ -75,11 +76,10 @@ struct KeyScript {
 inline bool shows(const platform::PixelBuffer& shot, int left, int top, int right, int bottom, int r, int g, int b,
                   int tolerance = 3) {
   for (int y = top; y < bottom; ++y)
-    for (int x = left; x < right; ++x) {
-      const auto p = shot.get_pixel(x, y);
-      if (std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance && std::abs(p.b - b) <= tolerance)
+    for (int x = left; x < right; ++x)
+      if (const auto p = shot.get_pixel(x, y);
+          std::max({std::abs(p.r - r), std::abs(p.g - g), std::abs(p.b - b)}) <= tolerance)
         return true;
-    }
   return false;
 }
 inline bool pixel_is(const platform::PixelBuffer& shot, int x, int y, int r, int g, int b, int tolerance = 3) {

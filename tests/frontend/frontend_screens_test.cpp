@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "frontend/credits_slide.h"
 #include "frontend/frontend.h"
 #include "frontend/key_codes.h"
@@ -9,29 +11,27 @@
 namespace {
 
 using Names = std::vector<std::string>;
+// The next screen, the profile chosen, its unlocked levels and whether the player quit.
+using State = std::tuple<int, std::string, Names, bool>;
 using testing::StrEq;
 using testing::ThrowsMessage;
 
 class FrontendScreens : public ::testing::Test {
  protected:
   // Runs a screen, then lets go of the keys that ended it.
-  int screen(int (Frontend::*operation)()) {
+  State screen(int (Frontend::*operation)()) {
     const int next = ((*frontend).*operation)();
     keys.settle();
-    return next;
+    return {next, frontend->profile_name, frontend->unlocked_levels, frontend->quit};
   }
   void start() { frontend = std::make_unique<Frontend>(); }
-  std::size_t files_in(const char* folder) const {
-    return std::distance(std::filesystem::directory_iterator(tree.path / folder), {});
-  }
   FrontendTree tree;
   KeyScript keys;
   std::unique_ptr<Frontend> frontend;
 };
 
 TEST_F(FrontendScreens, RunSavesTheProfileMadeAndNoneWithoutOne) {
-  tree.remove("levels");
-  tree.remove("profiles");
+  tree.remove("levels"), tree.remove("profiles");
   start();
   EXPECT_TRUE(frontend->levels.empty() && frontend->profiles.empty());
   keys.press(0, Key::escape);  // the creation screen, with no profile: quit
@@ -51,99 +51,71 @@ TEST_F(FrontendScreens, ProfileListChoosesEachProfileWithItsOwnLevels) {
   tree.write("profiles/bob.prf", "name bob\n");
   tree.write("profiles/carl.prf", "unlocked_level forest\n");  // no name, after files with one
   tree.write("profiles/dan.prf", "name dan\ncolour blue\n");
-  tree.add_level("a");
-  tree.add_level("b", "version 2.0\n");
-  tree.add_level("c");
-  tree.write("levels/tour.cmp", "lives 3\nevent a\n");
-  tree.write("levels/broken.cmp", "lives 3\n");
+  tree.add_level("a"), tree.add_level("b", "version 2.0\n"), tree.add_level("c");
+  tree.write("levels/tour.cmp", "lives 3\nevent a\n"), tree.write("levels/broken.cmp", "lives 3\n");
   start();
-  EXPECT_EQ(frontend->profiles, (Names{"anna", "bob"}));
-  EXPECT_EQ(frontend->levels, (Names{"a", "c"}));
-  EXPECT_EQ(frontend->campaigns, Names{"tour"});
+  EXPECT_EQ(std::tie(frontend->profiles, frontend->levels, frontend->campaigns),
+            std::tuple(Names{"anna", "bob"}, Names{"a", "c"}, Names{"tour"}));
   keys.press(1, Key::z);
-  EXPECT_EQ(screen(&Frontend::select_profile), Screen::main_menu);
-  EXPECT_EQ(frontend->profile_name, "anna");
-  EXPECT_EQ(frontend->unlocked_levels, (Names{"forest", "cave"}));
+  EXPECT_EQ(screen(&Frontend::select_profile), (State{Screen::main_menu, "anna", {"forest", "cave"}, false}));
   keys.press(1, Key::down).press(3, Key::x);
-  screen(&Frontend::select_profile);
-  EXPECT_EQ(frontend->profile_name, "bob");
-  EXPECT_TRUE(frontend->unlocked_levels.empty()) << "not anna's list";
+  EXPECT_EQ(screen(&Frontend::select_profile), (State{Screen::main_menu, "bob", {}, false})) << "not anna's list";
 
   keys.press(1, Key::up).press(3, Key::z);
-  EXPECT_EQ(screen(&Frontend::select_profile), Screen::profile_creation);
+  EXPECT_EQ(std::get<0>(screen(&Frontend::select_profile)), Screen::profile_creation);
   keys.press(3, Key::escape);
-  EXPECT_EQ(screen(&Frontend::select_profile), Screen::main_menu);
-  EXPECT_TRUE(frontend->quit);
+  EXPECT_EQ(screen(&Frontend::select_profile), (State{Screen::main_menu, "bob", {}, true}));
   const platform::PixelBuffer shot = frontend->gc.get_pixeldata();
-  EXPECT_TRUE(menu_gradient(shot, 639));
-  EXPECT_TRUE(text_in(shot, 150, 0, 640, 100)) << "profile names";
+  EXPECT_TRUE(menu_gradient(shot, 639) && text_in(shot, 150, 0, 640, 100)) << "the gradient and the profile names";
 }
 
 TEST_F(FrontendScreens, TypingTakesOneLetterPerPressUpToTwenty) {
   start();
-  keys.press(0, Key::backspace)             // on an empty name: nothing
-      .press(2, 'A', 5)                     // held: one A
-      .press(8, 'A')
-      .down(10, 'D').down(10, 'C')          // both at once: C first, then D
-      .up(12, 'C').up(14, 'D')
-      .press(15, Key::z).press(17, Key::x)  // letters here
-      .press(19, Key::backspace, 3);
+  keys.press(0, Key::backspace).press(2, 'A', 5).press(8, 'A');  // nothing on an empty name; held: one A
+  keys.down(10, 'D').down(10, 'C').up(12, 'C').up(14, 'D');      // both at once: C first, then D
+  keys.press(15, Key::z).press(17, Key::x).press(19, Key::backspace, 3);  // letters here
   for (int i = 0; i < 20; ++i) keys.press(24 + 2 * i, 'Q');
   keys.press(70, Key::enter);
-  screen(&Frontend::create_profile);
-  EXPECT_EQ(frontend->profile_name, "AACDZ" + std::string(15, 'Q'));
+  EXPECT_EQ(std::get<1>(screen(&Frontend::create_profile)), "AACDZ" + std::string(15, 'Q'));
 }
 
 TEST_F(FrontendScreens, CreationScreenEndsAsItsEnterAndEscTableSays) {
   tree.write("profiles/anna.prf", "name anna\nunlocked_level forest\n");
   start();
   keys.press(0, Key::enter).press(3, 'K').press(5, Key::escape);  // ENTER on nothing stays; ESC without a profile
-  EXPECT_EQ(screen(&Frontend::create_profile), Screen::main_menu);
-  EXPECT_TRUE(frontend->quit && frontend->profile_name.empty());
+  EXPECT_EQ(screen(&Frontend::create_profile), (State{Screen::main_menu, "", {}, true}));
   frontend->quit = false;
 
   keys.press(1, Key::z);
   screen(&Frontend::select_profile);
   tree.write("profiles/BEA.prf", "name BEA\nunlocked_level cave\n");
-  struct Row {
-    std::string typed;
-    int key;
-    std::string profile;
-    Names levels;
-  };
+  struct Row { std::string typed; int key; std::string profile; Names levels; };
   for (const Row& row : {Row{"", Key::enter, "anna", {"forest"}}, Row{"", Key::escape, "anna", {"forest"}},
                          Row{"N", Key::enter, "N", {}},  // a new name inherits nobody's levels
                          Row{"BEA", Key::escape, "BEA", {"cave"}}, Row{"", Key::enter, "BEA", {"cave"}}}) {
     for (std::size_t i = 0; i < row.typed.size(); ++i) keys.press(2 * i, row.typed[i]);
     keys.press(2 * row.typed.size() + 1, row.key);
-    EXPECT_EQ(screen(&Frontend::create_profile), Screen::main_menu);
-    EXPECT_EQ(frontend->profile_name, row.profile);
-    EXPECT_EQ(frontend->unlocked_levels, row.levels);
-    EXPECT_FALSE(frontend->quit);
+    EXPECT_EQ(screen(&Frontend::create_profile), (State{Screen::main_menu, row.profile, row.levels, false}));
   }
 }
 
 TEST_F(FrontendScreens, MainMenuWrapsAndLeadsToEachScreen) {
   start();
   keys.press(1, Key::up).press(3, Key::z);
-  EXPECT_EQ(screen(&Frontend::main_menu), Screen::main_menu);
-  EXPECT_TRUE(frontend->quit) << "Up from Play level is Exit";
+  EXPECT_EQ(screen(&Frontend::main_menu), (State{Screen::main_menu, "", {}, true})) << "Up from Play level is Exit";
   frontend->quit = false;
 
   keys.press(1, Key::up).press(3, Key::down).press(5, Key::x);
-  EXPECT_EQ(screen(&Frontend::main_menu), Screen::level_select);
+  EXPECT_EQ(screen(&Frontend::main_menu), (State{Screen::level_select, "", {}, false}));
   keys.down(1, Key::down).up(8, Key::down).press(10, Key::z);
-  EXPECT_EQ(screen(&Frontend::main_menu), Screen::profile_select) << "a held Down moves once";
+  EXPECT_EQ(screen(&Frontend::main_menu), (State{Screen::profile_select, "", {}, false})) << "a held Down moves once";
   keys.press(1, Key::down).press(3, Key::down).press(5, Key::z);
-  EXPECT_EQ(screen(&Frontend::main_menu), Screen::credits);
-  EXPECT_FALSE(frontend->quit);
+  EXPECT_EQ(screen(&Frontend::main_menu), (State{Screen::credits, "", {}, false}));
   const platform::PixelBuffer shot = frontend->gc.get_pixeldata();
-  EXPECT_TRUE(pixel_is(shot, 620, 10, 40, 40, 120)) << "the menu background";
-  EXPECT_TRUE(text_in(shot, 590, 455, 640, 480)) << "the version";
+  EXPECT_TRUE(pixel_is(shot, 620, 10, 40, 40, 120) && text_in(shot, 590, 455, 640, 480)) << "background, version";
 
   keys.down(1, Key::z).down(1, Key::escape);
-  screen(&Frontend::main_menu);
-  EXPECT_TRUE(frontend->quit) << "ESC quits even with Z held";
+  EXPECT_TRUE(std::get<3>(screen(&Frontend::main_menu))) << "ESC quits even with Z held";
 }
 
 TEST_F(FrontendScreens, CreditsSlideEachCardThroughItsSlowRangeWhateverIsPressed) {
@@ -158,12 +130,10 @@ TEST_F(FrontendScreens, CreditsSlideEachCardThroughItsSlowRangeWhateverIsPressed
   }
   start();
   keys.press(5, Key::escape, 3).press(100, Key::z, 3).down(480, Key::escape);
-  const auto polls = keys.polls();
-  const auto time = keys.seam.get_time();
-  EXPECT_EQ(screen(&Frontend::credits), Screen::main_menu);
-  EXPECT_EQ(keys.polls() - polls, 4 * 121u + 1);
-  EXPECT_EQ(keys.seam.get_time() - time, 4 * 121u * 25 + 2500);
-  EXPECT_FALSE(frontend->quit);
+  const std::uint64_t polls = keys.polls(), time = keys.seam.get_time();
+  EXPECT_EQ(screen(&Frontend::credits), (State{Screen::main_menu, "", {}, false}));
+  EXPECT_EQ(std::pair(keys.polls() - polls, keys.seam.get_time() - time),
+            std::pair(4 * 121ul + 1, 4 * 121ul * 25 + 2500));
   // The closing card at x = 1 over the last frame of the fourth card at -9.
   const platform::PixelBuffer shot = frontend->gc.get_pixeldata();
   EXPECT_TRUE(pixel_is(shot, 1, 100, 210, 0, 210, 0) && pixel_is(shot, 0, 100, 170, 170, 170, 0));
@@ -171,27 +141,19 @@ TEST_F(FrontendScreens, CreditsSlideEachCardThroughItsSlowRangeWhateverIsPressed
 
 TEST_F(FrontendScreens, ProfileSavesHoldNameAndLevelsAndKeepAFileThatDoesNotLoad) {
   start();
-  frontend->profile_name = "anna";
-  frontend->unlocked_levels = {"forest", "cave"};
+  frontend->profile_name = "anna", frontend->unlocked_levels = {"forest", "cave"};
   frontend->save_profile();
-  EXPECT_EQ(tree.read("profiles/anna.prf"), "name anna\nunlocked_level forest\nunlocked_level cave\n\n");
-
   const std::string newer = "name ANNA\nversion 1.5\nunlocked_level forest\n";
-  tree.write("profiles/ANNA.prf", newer);
-  tree.write("profiles/ANNA.prf.bak", "an older backup\n");
-  frontend->profile_name = "ANNA";
-  frontend->unlocked_levels.clear();
+  tree.write("profiles/ANNA.prf", newer), tree.write("profiles/ANNA.prf.bak", "an older backup\n");
+  frontend->profile_name = "ANNA", frontend->unlocked_levels.clear();
   testing::internal::CaptureStderr();
-  frontend->save_profile();
-  frontend->save_profile();  // the new file loads: nothing more is moved
+  frontend->save_profile(), frontend->save_profile();  // the new file loads: nothing more is moved
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "profiles/ANNA.prf did not load; it was kept as profiles/ANNA.prf.bak\n");
-  EXPECT_EQ(tree.read("profiles/ANNA.prf.bak"), newer);
-  EXPECT_EQ(tree.read("profiles/ANNA.prf"), "name ANNA\n\n");
-  EXPECT_EQ(files_in("profiles"), 3u) << "no temporary";
+  EXPECT_EQ(tree.listing("profiles"), "ANNA.prf.bak=" + newer + ";ANNA.prf=name ANNA\n\n;" +
+                                          "anna.prf=name anna\nunlocked_level forest\nunlocked_level cave\n\n;");
 
-  std::filesystem::create_directories(tree.path / "profiles/bob.prf");
-  frontend->profile_name = "bob";
+  std::filesystem::create_directories(tree.path / "profiles/bob.prf"), frontend->profile_name = "bob";
   EXPECT_THAT([&] { frontend->save_profile(); },
               ThrowsMessage<std::runtime_error>(StrEq("Cannot open profile file 'bob.prf'")));
 }
@@ -202,15 +164,14 @@ TEST_F(FrontendScreens, PermissionsKeepAProfileThatCannotBeWritten) {
   if (geteuid() == 0) GTEST_SKIP() << "root may write any file; run as an ordinary user";
   start();
   frontend->profile_name = "ANNA";
+  const std::string file = tree.write("profiles/ANNA.prf", "name ANNA\nunlocked_level forest\n");
   for (const auto bits : {0444, 0}) {
-    tree.write("profiles/ANNA.prf", "name ANNA\nunlocked_level forest\n");
-    std::filesystem::permissions(tree.path / "profiles/ANNA.prf", std::filesystem::perms(bits));
+    std::filesystem::permissions(file, std::filesystem::perms(bits));
     EXPECT_THAT([&] { frontend->save_profile(); },
                 ThrowsMessage<std::runtime_error>(StrEq("Cannot open profile file 'ANNA.prf'")));
-    EXPECT_EQ(std::filesystem::status(tree.path / "profiles/ANNA.prf").permissions(), std::filesystem::perms(bits));
-    std::filesystem::permissions(tree.path / "profiles/ANNA.prf", std::filesystem::perms(0644));
-    EXPECT_EQ(tree.read("profiles/ANNA.prf"), "name ANNA\nunlocked_level forest\n") << bits;
-    EXPECT_EQ(files_in("profiles"), 1u) << "no backup";
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(bits));
+    std::filesystem::permissions(file, std::filesystem::perms(0644));
+    EXPECT_EQ(tree.listing("profiles"), "ANNA.prf=name ANNA\nunlocked_level forest\n;") << bits << ": no backup";
   }
 }
 

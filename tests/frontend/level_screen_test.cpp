@@ -11,23 +11,20 @@
 namespace {
 
 TEST(LevelResult, TextsSayWhatBecameOfTheAttempts) {
-  const LevelResultTexts ouch = level_result_texts({120}, false, 2, 120);
-  const LevelResultTexts lose = level_result_texts({1, 2, 3}, false, 0, 6);
-  const LevelResultTexts win = level_result_texts({100, 200}, true, 2, 20300);
-  EXPECT_EQ(ouch.headline + ouch.scores, "Ouch!\nScores so far:\n1: 120\n\nIn total: 120\n");
-  EXPECT_EQ(lose.headline + lose.scores, "YOU LOSE!\nScores:\n1: 1\n2: 2\n3: 3\n\nIn total: 6\n");
-  EXPECT_EQ(win.headline + win.scores,
-            "YAY, YOU WIN!\nScores:\n1: 100\n2: 200\n\nBonus from unused lives: \n2 x 10 000\n\nIn total: 20300\n");
-  EXPECT_EQ(ouch.prompt + win.prompt, "Press Z to continue\nPress Z to continue\n");
+  const auto texts = [](const LevelResultTexts& t) { return t.headline + t.scores + t.prompt; };
+  EXPECT_EQ(texts(level_result_texts({120}, false, 2, 120)),
+            "Ouch!\nScores so far:\n1: 120\n\nIn total: 120\nPress Z to continue\n");
+  EXPECT_EQ(texts(level_result_texts({1, 2, 3}, false, 0, 6)),
+            "YOU LOSE!\nScores:\n1: 1\n2: 2\n3: 3\n\nIn total: 6\nPress Z to continue\n");
+  EXPECT_EQ(texts(level_result_texts({100, 200}, true, 2, 20300)), "YAY, YOU WIN!\nScores:\n1: 100\n2: 200\n\n"
+            "Bonus from unused lives: \n2 x 10 000\n\nIn total: 20300\nPress Z to continue\n");
 }
 
 // Level runs whose attempts end with results the test chooses.
 class LevelScreen : public ::testing::Test {
  protected:
   void SetUp() override {
-    tree.add_level("meadow");
-    frontend = std::make_unique<Frontend>();
-    frontend->profile_name = "ANNA";
+    tree.add_level("meadow"), frontend = std::make_unique<Frontend>(), frontend->profile_name = "ANNA";
   }
   // Every attempt ends with the next result, with ESC held from then on when
   // asked; the result and high-score screens are left with fresh presses of Z.
@@ -61,15 +58,9 @@ class LevelScreen : public ::testing::Test {
 // ESC held as an attempt ends skips the result and high-score screens and ends
 // the level; each run fades in from the list as last drawn.
 TEST_F(LevelScreen, AttemptsGoOnUntilAWinNoLivesOrEscAndTheTotalIsFiled) {
-  struct Case {
-    std::string level;
-    std::deque<GameResult> results;
-    std::vector<int> attempts;
-    std::string high_scores;
-    bool esc = false;
-  };
-  tree.add_level("zero", "lives 0\n");
-  tree.add_level("minus", "lives -4\n");
+  struct Case { std::string level; std::deque<GameResult> results; std::vector<int> attempts;
+                std::string high_scores; bool esc = false; };
+  tree.add_level("zero", "lives 0\n"), tree.add_level("minus", "lives -4\n");
   tree.add_level("plenty", "lives 2000000\n");
   const Case cases[] = {
       {"meadow", {{500, true}}, {-3}, "30500 ANNA\n"},
@@ -88,10 +79,9 @@ TEST_F(LevelScreen, AttemptsGoOnUntilAWinNoLivesOrEscAndTheTotalIsFiled) {
     platform::Draw::fill(frontend->gc, platform::Rectf(0, 0, 640, 480), platform::Colorf(0, 0, blue ^= 1));
     frontend->window.flip(-1);
     run(c.level, c.results, c.esc);
-    EXPECT_EQ(attempts, c.attempts) << c.level;
-    EXPECT_EQ(overlay_blues, std::vector<int>(c.attempts.size(), 255 * blue));
-    EXPECT_EQ(frames_after_last_attempt == 0, c.esc) << c.level;
-    EXPECT_EQ(tree.read("high_scores/" + c.level + ".scr"), c.high_scores);
+    EXPECT_EQ(std::tuple(attempts, overlay_blues, frames_after_last_attempt == 0,
+                         tree.read("high_scores/" + c.level + ".scr")),
+              std::tuple(c.attempts, std::vector<int>(c.attempts.size(), 255 * blue), c.esc, c.high_scores)) << c.level;
   }
 }
 
@@ -114,15 +104,14 @@ TEST_F(LevelScreen, ResultAndHighScoreScreensWaitForAFreshZAndShowTheirTexts) {
     result_end = keys.polls();
     result_frames = result_end - start;
     const platform::PixelBuffer shot = frontend->gc.get_pixeldata();
-    EXPECT_TRUE(menu_gradient(shot));
-    EXPECT_TRUE(text_in(shot, 230, 0, 640, 100)) << "headline";
+    EXPECT_TRUE(menu_gradient(shot) && text_in(shot, 230, 0, 640, 100)) << "the gradient, the headline";
     result_prompt_left = prompt_left(shot, 430);
   });
-  EXPECT_EQ(result_frames, 9u);
-  EXPECT_EQ(keys.polls() - result_end, 6u) << "the Z that left the result screen is let go first";
+  // The Z that left the result screen is let go before the high scores' Z.
+  EXPECT_EQ(std::pair(result_frames, keys.polls() - result_end), std::pair(9ul, 6ul));
   const platform::PixelBuffer shot = frontend->gc.get_pixeldata();
-  EXPECT_TRUE(menu_gradient(shot));
-  EXPECT_TRUE(text_in(shot, 270, 150, 640, 190) && text_in(shot, 290, 200, 640, 280)) << "title, entries";
+  EXPECT_TRUE(menu_gradient(shot) && text_in(shot, 270, 150, 640, 190) && text_in(shot, 290, 200, 640, 280))
+      << "the gradient, the title, the entries";
   EXPECT_EQ(prompt_left(shot, 430), result_prompt_left) << "both prompts start at x 15, inside the window";
   EXPECT_TRUE(result_prompt_left >= 15 && result_prompt_left < 25) << result_prompt_left;
   keys.settle();

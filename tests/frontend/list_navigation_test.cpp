@@ -17,13 +17,11 @@ int after(ListNavigation& list, int entries, int presses) {
 TEST(ListNavigation, WrapsScrollsAndActsOnceOnAHeldKey) {
   ListNavigation one, nine, many, held;
   EXPECT_EQ(after(one, 1, +1) + after(one, 1, -1), 0);
-  EXPECT_EQ(after(nine, 9, -1), 8) << "Up on the first entry selects the ninth";
-  EXPECT_EQ(after(nine, 9, +1), 0);
-  EXPECT_EQ(after(many, 25, +10), 109) << "Down on row 9 scrolls one entry";
-  EXPECT_EQ(after(many, 25, +14), 1509);
-  EXPECT_EQ(after(many, 25, +1), 0) << "Down on entry 24 goes to the top";
-  EXPECT_EQ(after(many, 25, -1), 1509) << "Up on the first shows 15 to 24";
-  EXPECT_EQ(after(many, 25, -10), 1400);
+  EXPECT_EQ((std::vector{after(nine, 9, -1), after(nine, 9, +1)}), (std::vector{8, 0})) << "Up on the first: the ninth";
+  // Down on row 9 scrolls one entry, Down on entry 24 goes to the top, Up on the first shows 15 to 24.
+  EXPECT_EQ((std::vector{after(many, 25, +10), after(many, 25, +14), after(many, 25, +1), after(many, 25, -1),
+                         after(many, 25, -10)}),
+            (std::vector{109, 1509, 0, 1509, 1400}));
   held.apply(true, false, false, 5);
   for (int frame = 0; frame < 5; ++frame) held.apply(true, false, true, 5);
   EXPECT_EQ(after(held, 5, +1), 2);

@@ -4,30 +4,27 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "datafile/temp_folder.h"
 #include "platform/platform.h"
 
 namespace platform_test {
 
-// A folder of its own per test, removed afterwards.
-struct TempFolder {
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::filesystem::path path = std::filesystem::temp_directory_path() /
-                               ("morvane_platform_" + std::string(test->test_suite_name()) + "_" + test->name());
-  TempFolder() { std::filesystem::remove_all(path), std::filesystem::create_directories(path); }
-  ~TempFolder() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
-  std::string file(const std::string& name) const { return (path / name).string(); }
-};
-
-// A picture filled with one colour.
-inline platform::PixelBuffer solid(int width, int height, platform::PixelBuffer::Rgba colour) {
+// A picture filled with one colour, the columns from `split` on with another.
+inline platform::PixelBuffer solid(int width, int height, platform::PixelBuffer::Rgba colour, int split = INT_MAX,
+                                   platform::PixelBuffer::Rgba right = {}) {
   platform::PixelBuffer picture(width, height);
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) picture.set_pixel(x, y, colour);
+    for (int x = 0; x < width; ++x) picture.set_pixel(x, y, x < split ? colour : right);
   return picture;
+}
+// Matches a call that throws a platform::Exception whose message holds `text`.
+inline auto throws_naming(const std::string& text) {
+  return ::testing::ThrowsMessage<platform::Exception>(::testing::HasSubstr(text));
 }
 
 class WindowTest : public ::testing::Test {

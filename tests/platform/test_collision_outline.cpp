@@ -32,17 +32,17 @@ void expect_box(const CollisionOutline& outline, std::vector<float> left_top_rig
 }  // namespace
 
 TEST(CollisionOutline, TracesShapesOnPixelEdgesWithFewerPointsForCoarserAccuracy) {
-  const CollisionOutline full(picture(12, 7, {{0, 0, 12, 7}}));
-  EXPECT_EQ(full.get_point_count(), 4u);
-  expect_box(full, {0, 0, 12, 7});
-  EXPECT_EQ(CollisionOutline(picture(12, 7, {{0, 0, 12, 7}}), 128, accuracy_raw).get_point_count(), 38u);
-  EXPECT_EQ(CollisionOutline(picture(10, 10, {{0, 0, 5, 10}, {0, 5, 10, 10}})).get_point_count(), 6u);
+  const PixelBuffer full = picture(12, 7, {{0, 0, 12, 7}}), l = picture(10, 10, {{0, 0, 5, 10}, {0, 5, 10, 10}});
+  expect_box(CollisionOutline(full), {0, 0, 12, 7});
   const PixelBuffer pierced = picture(20, 20, {{0, 0, 20, 20}}, {5, 5, 6, 6});  // a hole of one pixel
-  EXPECT_EQ(CollisionOutline(pierced, 128, accuracy_medium, true).get_point_count(), 8u);
-  EXPECT_EQ(CollisionOutline(pierced, 128, accuracy_medium, false).get_point_count(), 4u);
   PixelBuffer faint(4, 4);
   faint.set_pixel(1, 1, {0, 0, 0, 127});
-  EXPECT_TRUE(CollisionOutline(faint, 128).get_point_count() == 0u && CollisionOutline(faint, 127).get_point_count() == 4u);
+  const auto points = [](const PixelBuffer& p, int alpha = 128, OutlineAccuracy a = accuracy_medium, bool holes = true) {
+    return CollisionOutline(p, alpha, a, holes).get_point_count();
+  };
+  EXPECT_EQ((std::vector{points(full), points(full, 128, accuracy_raw), points(l), points(pierced),
+                         points(pierced, 128, accuracy_medium, false), points(faint), points(faint, 127)}),
+            (std::vector<std::size_t>{4, 38, 6, 8, 4, 0, 4}));
 
   PixelBuffer disc(41, 41);
   for (int y = 0; y < 41; ++y)
@@ -105,11 +105,9 @@ TEST(CollisionOutline, CollidesWhenEdgesTouchOrOneLiesInsideTheOther) {
       {l_shape, square_at(2, 7, 1), false},       {l_shape, square_at(2, 7, 6), true},
       {none, square, false},                      {blank, square, false},
   };
-  for (const auto& c : cases) {
-    const Rectf at = c.other.get_bounding_box();
-    EXPECT_EQ(c.fixed.collide(c.other), c.collide) << "at " << at.left << "," << at.top;
-    EXPECT_EQ(c.other.collide(c.fixed), c.collide) << "at " << at.left << "," << at.top << ", asked the other way";
-  }
+  for (const auto& c : cases)  // asked both ways
+    EXPECT_EQ(std::pair(c.fixed.collide(c.other), c.other.collide(c.fixed)), std::pair(c.collide, c.collide))
+        << "at " << c.other.get_bounding_box().left << "," << c.other.get_bounding_box().top;
   CollisionOutline moved = square_at(10, 50, 50), copy = moved;
   copy.set_translation(2, 2);  // copies share one placement
   EXPECT_TRUE(square.collide(moved));
@@ -117,11 +115,11 @@ TEST(CollisionOutline, CollidesWhenEdgesTouchOrOneLiesInsideTheOther) {
 
 // Bad files throw naming the file; outlines of one file are placed independently.
 TEST(CollisionOutline, OutlinesOfOneFileArePlacedApartAndBadFilesThrowNamingTheFile) {
-  const platform_test::TempFolder folder;
-  const std::string corrupt = folder.file("corrupt_out.png"), good = folder.file("good_out.png");
-  std::ofstream(corrupt, std::ios::binary) << "\x89PNG\r\n\x1a\n this is not a picture";
-  for (const std::string& path : {folder.file("missing_out.png"), corrupt})
-    EXPECT_THAT([&] { CollisionOutline o(path, 128, accuracy_high, true); }, ::testing::ThrowsMessage<Exception>(::testing::HasSubstr(path)));
+  const TempFolder folder;
+  const std::string corrupt = folder.write("corrupt_out.png", "\x89PNG\r\n\x1a\n this is not a picture");
+  const std::string good = (folder.path / "good_out.png").string();
+  for (const std::string& path : {(folder.path / "missing_out.png").string(), corrupt})
+    EXPECT_THAT([&] { CollisionOutline o(path, 128, accuracy_high, true); }, platform_test::throws_naming(path));
   PNGProvider::save(picture(6, 3, {{0, 0, 6, 3}}), good);
   CollisionOutline first(good), second(good);
   first.set_translation(100, 50);

@@ -14,9 +14,7 @@
 using platform::PNGProvider;
 using ::testing::HasSubstr;
 
-namespace {
 const std::string pictures_folder = MORVANE_SOURCE_DIR "/tests/platform/";
-}
 
 TEST(PngDecoding, EveryValidPictureDecodesToItsRawSamples) {
   // FNV-1a of the RGBA bytes, worked out by a separate decoder; the pictures

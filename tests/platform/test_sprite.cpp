@@ -2,10 +2,8 @@
 
 namespace {
 
-using platform::PixelBuffer;
-using platform::Sprite;
-using platform::SpriteDescription;
-using platform_test::solid;
+using namespace platform;
+using platform_test::solid, platform_test::throws_naming;
 
 const PixelBuffer::Rgba red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255}, white{255, 255, 255, 255};
 
@@ -69,10 +67,7 @@ TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
   platform::GraphicContext none;
   Sprite early(none, early_frames), sprite = three_frames(100, true);
   early.draw(none, 0, 0);  // nothing to draw on: nothing happens
-  PixelBuffer bar = solid(100, 10, green);  // red at its right end
-  for (int y = 0; y < 10; ++y)
-    for (int x = 80; x < 100; ++x) bar.set_pixel(x, y, red);
-  bar_frames.add_frame(bar);
+  bar_frames.add_frame(solid(100, 10, green, 80, red));  // red at its right end
   Sprite turned(gc_, bar_frames);
   turned.set_angle(platform::Angle::from_degrees(90.0f));
 
@@ -97,13 +92,10 @@ TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
 // Grid cells load as frames; a broken file or sprite throws naming
 // the file and the reason.
 TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
-  PixelBuffer sheet = solid(20, 10, blue);
-  for (int y = 0; y < 10; ++y)
-    for (int x = 0; x < 10; ++x) sheet.set_pixel(x, y, red);
-  platform::PNGProvider::save(sheet, folder_.file("sheet.png"));
-  std::ofstream(folder_.file("corrupt.png")) << "\x89PNG\r\n\x1a\n this is not a picture";
-  std::ofstream(folder_.file("bad.xml")) << "<resources><sprite name=\"run\"></resources>";
-  std::ofstream(folder_.file("items.xml")) << R"(<?xml version="1.0"?>
+  platform::PNGProvider::save(solid(20, 10, red, 10, blue), (folder_.path / "sheet.png").string());
+  folder_.write("corrupt.png", "\x89PNG\r\n\x1a\n this is not a picture");
+  const std::string bad = folder_.write("bad.xml", "<resources><sprite name=\"run\"></resources>");
+  folder_.write("items.xml", R"(<?xml version="1.0"?>
 <resources>
   <sprite name="run"><image file="sheet.png"><grid pos="0,0" size="10,10" array="2,1"/></image><animation speed="80" loop="no"/></sprite>
   <sprite name="gone"><image file="nowhere.png"/></sprite>
@@ -111,8 +103,8 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   <sprite name="empty"/>
   <sprite name="cell"><image file="sheet.png"><grid pos="0,0" size="10,10" array="3,1"/></image></sprite>
   <sprite name="speed"><image file="sheet.png"/><animation speed="fast"/></sprite>
-</resources>)";
-  platform::ResourceManager resources(folder_.file("items.xml"));
+</resources>)");
+  platform::ResourceManager resources((folder_.path / "items.xml").string());
   EXPECT_TRUE(resources.has_sprite("run") && !resources.has_sprite("jump1"));
   Sprite run(gc_, "run", &resources);
   ASSERT_EQ(run.get_frame_count(), 2);
@@ -123,16 +115,13 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   }
   EXPECT_TRUE(run.is_finished());
 
-  using ::testing::HasSubstr;
-  using ::testing::ThrowsMessage;
-  for (const auto& file : {folder_.file("missing.xml"), folder_.file("bad.xml")})
-    EXPECT_THAT([&] { platform::ResourceManager r(file); }, ThrowsMessage<platform::Exception>(HasSubstr(file)));
-  const std::pair<const char*, const char*> cases[] = {{"jump2", "jump2"}, {"gone", "nowhere.png"}, {"corrupt", "corrupt.png"},
-                                                        {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"}};
-  for (auto [id, reason] : cases)
-    EXPECT_THAT([&] { Sprite s(gc_, id, &resources); }, ThrowsMessage<platform::Exception>(HasSubstr(reason))) << id;
-  EXPECT_THAT([&] { Sprite s(gc_, "run", nullptr); }, ThrowsMessage<platform::Exception>(HasSubstr("run")));
-  EXPECT_THAT([&] { Sprite s(gc_, SpriteDescription()); }, ThrowsMessage<platform::Exception>(HasSubstr("frame")));
+  for (const std::string& file : {(folder_.path / "missing.xml").string(), bad})
+    EXPECT_THAT([&] { platform::ResourceManager r(file); }, throws_naming(file));
+  const std::pair<const char*, const char*> cases[] = {{"jump2", "jump2"}, {"gone", "nowhere.png"},
+      {"corrupt", "corrupt.png"}, {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"}};
+  for (auto [id, reason] : cases) EXPECT_THAT([&] { Sprite s(gc_, id, &resources); }, throws_naming(reason)) << id;
+  EXPECT_THAT([&] { Sprite s(gc_, "run", nullptr); }, throws_naming("run"));
+  EXPECT_THAT([&] { Sprite s(gc_, SpriteDescription()); }, throws_naming("frame"));
 }
 
 }  // namespace
