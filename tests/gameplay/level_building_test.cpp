@@ -10,7 +10,7 @@ class LevelBuilding : public ::testing::Test {
  protected:
   LevelBuilding() : screen(test_screen()) { release_keys(time.seam); }
   std::unique_ptr<Game> make(LevelData& level) {
-    return std::make_unique<Game>(screen.gc, screen.keyboard, screen.window, level.file(), false, 3, platform::Sprite());
+    return std::make_unique<Game>(screen.gc, screen.keyboard, screen.window, level, false, 3, platform::Sprite());
   }
   // Pieces "x y" ("r" rocking), items "name x y" ("!" crashable or deadly), definitions "name base current
   // increment" with "+" cumulative, "c" crashable, "d" deadly.
