@@ -85,9 +85,7 @@ struct VirtualTime {
   platform::ScopedSeam installed{seam};
 };
 
-constexpr int key_z = 90;
-constexpr int key_x = 88;
-constexpr int key_escape = 27;
+constexpr int key_z = 90, key_x = 88, key_escape = 27;
 
 // Releases the keys and processes one frame's messages so the key-ups reach
 // the shared keyboard, then clears the process-wide key flags and frame times.

@@ -14,9 +14,8 @@ struct Key { int frame, key, repeat = 0; };
 
 // Whole attempts on a fixture level: a runway of 400-wide pieces whose top is
 // row 350, the player landing on it a few frames after the start.
-class Play : public ::testing::Test {
- protected:
-  Play() : screen(test_screen()) { release_keys(time.seam); }
+struct Play : ::testing::Test {
+  Play() { release_keys(time.seam); }
 
   LevelData& runway(int pieces = 12) {
     for (int i = 0; i < pieces; ++i) level.ground(i * 400, 350, "flat");
@@ -38,7 +37,7 @@ class Play : public ::testing::Test {
     return result;
   }
 
-  TestScreen& screen;
+  TestScreen& screen = test_screen();
   VirtualTime time;
   FixtureTree tree;
   LevelData level;
@@ -46,8 +45,7 @@ class Play : public ::testing::Test {
 };
 
 TEST_F(Play, EachWayAnAttemptEndsGivesItsResult) {
-  tree.add_item_picture("spike");
-  tree.add_item_picture("pit");
+  for (const char* name : {"spike", "pit"}) tree.add_item_picture(name);
   const struct { int pieces; const char* what; std::function<void(LevelData&)> level; std::vector<Key> keys;
                  int escape; bool won, alive; int least_score, most_score; } cases[] = {
       // One point a frame: about 1000 / 5 frames at the starting speed.
@@ -70,8 +68,7 @@ TEST_F(Play, EachWayAnAttemptEndsGivesItsResult) {
   };
   for (const auto& c : cases) {
     level = LevelData();
-    runway(c.pieces).itemdef("spike", 40, 0, "no", "crashable", "deadly");
-    level.itemdef("pit", 40, 0, "no", "no", "deadly");
+    runway(c.pieces).itemdef("spike", 40, 0, "no", "crashable", "deadly").itemdef("pit", 40, 0, "no", "no", "deadly");
     if (c.level) c.level(level);
     const GameResult r = play(c.keys, c.escape);
     const bool freed = game->grounds.empty() && game->items.empty() && game->backgrounds.empty();
