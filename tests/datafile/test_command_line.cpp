@@ -17,13 +17,8 @@ TEST(CommandLine, EachArgumentFormGivesItsLinesAndExitCode) {
   const std::string name = MORVANE_PROGRAM;
   const std::string usage = "Usage: \n  " + name + "\n  " + name + " --check-syntax <filename>\n  " + name +
                             " -cs <filename>\n  " + name + " -h\n";
-  const struct {
-    std::string arguments;
-    int exit_code;
-    std::string out, err;
-  } cases[] = {
-      {"-cs demo.qel", 0, "demo.qel is ok!\n", ""},
-      {"--check-syntax demo.qel", 0, "demo.qel is ok!\n", ""},
+  const struct { std::string arguments; int exit_code; std::string out, err; } cases[] = {
+      {"-cs demo.qel", 0, "demo.qel is ok!\n", ""}, {"--check-syntax demo.qel", 0, "demo.qel is ok!\n", ""},
       {"-cs missing.qel", 1, "", "Error: levels/missing.qel could not be opened!\n"},
       {"-cs unknown.qel", 1, "", "Error: Unknown keyword on line 3: speed\n"},
       {"-cs future.qel", 1, "", "Error: Error opening file 'levels/future.qel'. Incompatible version.\n"},
@@ -33,11 +28,8 @@ TEST(CommandLine, EachArgumentFormGivesItsLinesAndExitCode) {
        "Error: Unknown keyword on line 3: \\x1B]0;owned\\x07\\x1B[2J\tx\\x7F\\x01\\x1F\\x0Dcaf\xc3\xa9\n"},
       {"-cs '\x1b[2J.qel'", 1, "", "Error: levels/\\x1B[2J.qel could not be opened!\n"},
       {"", 1, "", "Error: config/main.cfg could not be opened!\n"},  // the game, ended by an error
-      {"-cs", 0, usage, ""},
-      {"-cs demo.qel demo.qel", 0, usage, ""},
-      {"-CS demo.qel", 0, usage, ""},
-      {"-h", 0, usage, ""},
-      {"--help", 0, usage, ""},
+      {"-cs", 0, usage, ""}, {"-cs demo.qel demo.qel", 0, usage, ""}, {"-CS demo.qel", 0, usage, ""},
+      {"-h", 0, usage, ""}, {"--help", 0, usage, ""},
   };
   for (const auto& test : cases) {
     const std::string dir = folder.path.string();
@@ -45,11 +37,9 @@ TEST(CommandLine, EachArgumentFormGivesItsLinesAndExitCode) {
                                     "/tests/lsan.supp:print_suppressions=0' '" MORVANE_PROGRAM "' " +
                                     test.arguments + " >out.txt 2>err.txt </dev/null")
                                        .c_str());
-    std::ostringstream out, err;
-    out << std::ifstream(dir + "/out.txt").rdbuf();
-    err << std::ifstream(dir + "/err.txt").rdbuf();
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, test.exit_code) << test.arguments;
-    EXPECT_EQ(out.str(), test.out + "(press any key to close this console window)\n") << test.arguments;
-    EXPECT_EQ(err.str(), test.err) << test.arguments;
+    auto read = [&](const char* file) { return (std::ostringstream() << std::ifstream(dir + file).rdbuf()).str(); };
+    EXPECT_EQ(std::tuple(WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("/out.txt"), read("/err.txt")),
+              std::tuple(test.exit_code, test.out + "(press any key to close this console window)\n", test.err))
+        << test.arguments;
   }
 }

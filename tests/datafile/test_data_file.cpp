@@ -8,6 +8,7 @@
 namespace {
 
 using Table = std::map<std::string, DataValue>;
+using namespace std::string_literals;
 
 const std::string good_level =
     "type normal\nbackground sky\nground 0 400 ground1 movefunc1\nitem 120 300 star\n"
@@ -16,17 +17,14 @@ const std::string good_level =
 // The message a call throws, or "" when it throws none. The reader throws
 // std::string, the getters C-strings: a message of the other kind escapes.
 template <typename Kind = std::string, typename Call>
-std::string message_of(Call call) {
-  try {
-    call();
-  } catch (const Kind& message) {
-    return message;
-  }
+std::string message_of(Call call) try {
+  call();
   return "";
+} catch (const Kind& message) {
+  return message;
 }
 
-class Reader : public ::testing::Test {
- protected:
+struct Reader : ::testing::Test {
   // Writes the text to a file of its own and reads it into one of the tables.
   std::string read(const std::string& content, Table DataFile::*table = &DataFile::level_table) {
     path = folder.write("file" + std::to_string(++files), content);
@@ -87,9 +85,9 @@ TEST_F(Reader, NumbersParseLikeStreamExtractionAndBadOnesGiveZero) {
       {"99999999999", 0, 99999999999.0}, {"-99999999999", 0, -99999999999.0}};
   for (const auto& test : cases) {
     ASSERT_EQ(read(good_level + "lives " + test.value + "\nacceleration " + test.value + "\n"), "");
-    EXPECT_TRUE(level("lives").set && level("acceleration").set);
-    EXPECT_EQ(level("lives").int_value, test.lives) << test.value;
-    EXPECT_EQ(level("acceleration").double_value, test.acceleration) << test.value;
+    EXPECT_EQ(std::tuple(level("lives").set, level("acceleration").set, level("lives").int_value,
+                         level("acceleration").double_value), std::tuple(true, true, test.lives, test.acceleration))
+        << test.value;
   }
 }
 
@@ -102,8 +100,8 @@ TEST_F(Reader, StringsKeepInnerBlanksAndOverlongLinesAreCutWithoutStoppingTheRea
   };
   for (const auto& [line, expected] : cases) {
     ASSERT_EQ(read(good_level + line + "type last\n"), "");
-    EXPECT_EQ(level("background").string_value, expected);
-    EXPECT_EQ(level("type").string_value, "last") << "the last of repeated lines wins";
+    // The last of repeated lines wins.
+    EXPECT_EQ(std::pair(level("background").string_value, level("type").string_value), std::pair(expected, "last"s));
   }
 }
 
@@ -143,8 +141,7 @@ TEST(Loaders, DefaultsFailedLoadsAndRepeatedReadsIntoOneReader) {
 
   DataFile data;
   data.load_level("first.qel");
-  EXPECT_EQ(data.get_double("acceleration"), 0.2);
-  EXPECT_EQ(data.get_double("max_speed"), 1000.0);
+  EXPECT_EQ(std::pair(data.get_double("acceleration"), data.get_double("max_speed")), std::pair(0.2, 1000.0));
   EXPECT_FALSE(data.level_table.at("acceleration").set || data.level_table.at("max_speed").set);
 
   EXPECT_EQ(message_of([&] { data.load_level("missing.qel"); }), "levels/missing.qel could not be opened!");
@@ -152,11 +149,10 @@ TEST(Loaders, DefaultsFailedLoadsAndRepeatedReadsIntoOneReader) {
   EXPECT_EQ(data.get_string("type"), "normal") << "a failed load leaves current alone";
 
   data.load_level("second.qel");  // lacks "type", which the earlier reads set
-  EXPECT_EQ(data.get_string("background"), "dusk");
-  EXPECT_EQ(data.get_int("lives"), 5);
-  EXPECT_EQ(data.get_double("max_speed"), 2500.0);
-  ASSERT_EQ(data.get_grounds().size(), 2u);
-  EXPECT_EQ(data.get_grounds()[1].name, "ground9");
+  std::string grounds;
+  for (const GroundEntry& ground : data.get_grounds()) grounds += ground.name + ' ';
+  EXPECT_EQ(std::tuple(data.get_string("background"), data.get_int("lives"), data.get_double("max_speed"), grounds),
+            std::tuple("dusk"s, 5, 2500.0, "ground1 ground9 "s));
 
   data.load_profile("anna.prf");
   EXPECT_EQ(data.get_string_vector("unlocked_level"), std::vector<std::string>{"one.qel"});

@@ -7,10 +7,8 @@
 
 namespace {
 
-class Elements : public ::testing::Test {
- protected:
-  Elements() : screen(test_screen()) {}
-  TestScreen& screen;
+struct Elements : ::testing::Test {
+  TestScreen& screen = test_screen();
   VirtualTime time;
   FixtureTree tree;
 };
@@ -48,15 +46,15 @@ TEST_F(Elements, LoadFailuresKeepTheirOwnMessages) {
   EXPECT_THROW(Unicorn("images/pony/pony.xml", screen.gc, 0, 200, 1, 400), platform::Exception);
 }
 
-class Player : public Elements {
- protected:
+struct Player : Elements {
   Unicorn unicorn{"images/pony/pony.xml", screen.gc, 0.0f, 200.0f, 1.0f, 400.0f};
 };
 
 TEST_F(Player, UpdateCountsTheDashDownAndChoosesThePicture) {
   using Picture = platform::Sprite Unicorn::*;
   // dash timer, jumps used, vertical speed, animation changed before; picture shown, dashing and changed after
-  const struct { int dash_timer, jumps_used; float vertical_speed; bool changed_before; Picture shown; bool dashing_after, changed_after; } cases[] = {
+  const struct { int dash_timer, jumps_used; float vertical_speed; bool changed_before; Picture shown;
+                 bool dashing_after, changed_after; } cases[] = {
       {2, 0, 0.0f, false, &Unicorn::dash_sprite, true, false},    // still dashing
       {1, 0, 0.0f, false, &Unicorn::run_sprite, false, true},     // dash ends on the ground
       {1, 1, 0.0f, false, &Unicorn::jump2_sprite, false, true},   // dash ends in the air
@@ -72,10 +70,10 @@ TEST_F(Player, UpdateCountsTheDashDownAndChoosesThePicture) {
     unicorn.animation_changed = c.changed_before;
     unicorn.current_sprite.set_image_data(unicorn.dash_sprite);
     unicorn.update(0.0f);
-    EXPECT_EQ(unicorn.dash_timer, std::max(0, c.dash_timer - 1));
-    EXPECT_TRUE(unicorn.current_sprite.same_image_data(unicorn.*c.shown)) << "case " << &c - cases;
-    EXPECT_EQ(unicorn.dashing, c.dashing_after);
-    EXPECT_EQ(unicorn.animation_changed, c.changed_after);
+    const bool shown = unicorn.current_sprite.same_image_data(unicorn.*c.shown);
+    EXPECT_EQ(std::tuple(unicorn.dash_timer, shown, unicorn.dashing, unicorn.animation_changed),
+              std::tuple(std::max(0, c.dash_timer - 1), true, c.dashing_after, c.changed_after))
+        << "case " << &c - cases;
   }
   // The tilt follows the vertical speed; the outlines sit at the screen column.
   for (auto [speed, tilt] : {std::pair{400.0f, -0.294f}, {-300.0f, 0.288f}, {0.0f, 0.0f}}) {

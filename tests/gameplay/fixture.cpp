@@ -1,10 +1,6 @@
 #include "fixture.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <fstream>
-#include <stdexcept>
 
 namespace fs = std::filesystem;
 
@@ -16,9 +12,6 @@ TestScreen::TestScreen() {
   gc = window.get_gc();
   keyboard = window.get_keyboard();
 }
-
-ScopedDirectory::ScopedDirectory(const fs::path& directory) : previous_(fs::current_path()) { fs::current_path(directory); }
-ScopedDirectory::~ScopedDirectory() { fs::current_path(previous_); }
 
 namespace {
 // Opaque in the given rows and columns (-1: to the last).
@@ -52,12 +45,7 @@ void FixtureTree::add_picture(const std::string& name, const std::string& sprite
 }
 
 FixtureTree::FixtureTree() {
-  std::string pattern = (fs::temp_directory_path() / "morvane-gameplay-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-  root_ = pattern;
-  cwd_ = std::make_unique<ScopedDirectory>(root_);
-
-  for (const char* id : {"run", "jump1", "jump2", "dash"}) write_picture(std::string("images/pony/") + id + ".png", 54, 54);
+  for (std::string id : {"run", "jump1", "jump2", "dash"}) write_picture("images/pony/" + id + ".png", 54, 54);
   write_sprite_file("images/pony/pony.xml",
                     {{"run", "run.png"}, {"jump1", "jump1.png"}, {"jump2", "jump2.png"}, {"dash", "dash.png"}});
   write_picture("images/unicorn_outline_upper.png", 30, 30, 0, 7);
@@ -68,57 +56,9 @@ FixtureTree::FixtureTree() {
   add_picture("flat", "ground", 400, 40, 4);
   add_picture("block", "ground", 200, 200, 4);
   add_item_picture("coin");
-  for (int n = 1; n <= 7; ++n) add_picture("levels/enchanted_woods/ground" + std::to_string(n) + "green", "ground", 400, 40, 4);
-  add_item_picture("levels/enchanted_woods/Fred");
-  add_item_picture("levels/enchanted_woods/omena");
-}
-
-FixtureTree::~FixtureTree() {
-  cwd_.reset();
-  std::error_code ignored;
-  fs::remove_all(root_, ignored);
-}
-
-LevelData::LevelData() {
-  data_.current = data_.level_table;
-  set("type", "normal");
-  set("background", "background");
-  for (auto [keyword, value] : {std::pair{"acceleration", 0.2}, std::pair{"max_speed", 1000.0}}) {
-    DataValue& slot = data_.current[keyword];
-    slot.type = type_double;
-    slot.double_value = value;
-    slot.set = true;
-  }
-  for (const char* list : {"ground", "item", "itemdef"}) data_.level_table[list].set = true;
-}
-
-LevelData& LevelData::set(const std::string& keyword, const std::string& value) {
-  data_.current[keyword].set_string(value);
-  return *this;
-}
-
-LevelData& LevelData::set_int(const std::string& keyword, int value) {
-  DataValue& slot = data_.current[keyword];
-  slot.type = type_int;
-  slot.int_value = value;
-  slot.set = true;
-  return *this;
-}
-
-LevelData& LevelData::ground(int x, int y, const std::string& name, const std::string& move_function) {
-  data_.level_table["ground"].add_ground(GroundEntry(x, y, name, move_function));
-  return *this;
-}
-
-LevelData& LevelData::item(int x, int y, const std::string& name) {
-  data_.level_table["item"].items.push_back(ItemEntry(x, y, name));
-  return *this;
-}
-
-LevelData& LevelData::itemdef(const std::string& name, int points, int increment, const std::string& cumulative,
-                              const std::string& crashable, const std::string& deadly) {
-  data_.level_table["itemdef"].add_itemdef(name, ItemDef(points, points, increment, cumulative, crashable, deadly));
-  return *this;
+  const std::string woods = "levels/enchanted_woods/";
+  for (int n = 1; n <= 7; ++n) add_picture(woods + "ground" + std::to_string(n) + "green", "ground", 400, 40, 4);
+  for (const char* item : {"Fred", "omena"}) add_item_picture(woods + item);
 }
 
 namespace {

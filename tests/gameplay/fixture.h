@@ -2,10 +2,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "../datafile/temp_folder.h"
 #include "datafile/data_file.h"
 #include "gameplay/game.h"
 #include "platform/platform.h"
@@ -25,12 +25,10 @@ struct TestScreen {
 TestScreen& test_screen();
 
 // Makes a working directory and restores the previous one when destroyed.
-class ScopedDirectory {
- public:
-  explicit ScopedDirectory(const std::filesystem::path& directory);
-  ~ScopedDirectory();
- private:
-  std::filesystem::path previous_;
+struct ScopedDirectory {
+  std::filesystem::path previous = std::filesystem::current_path();
+  explicit ScopedDirectory(const std::filesystem::path& directory) { std::filesystem::current_path(directory); }
+  ~ScopedDirectory() { std::filesystem::current_path(previous); }
 };
 
 // A temporary data tree of small pictures, made the working directory:
@@ -39,36 +37,46 @@ class ScopedDirectory {
 //  - ground pieces (outline a quarter of the sprite): "flat" 400x40, "block"
 //    200x200 and the endless level's seven pieces like "flat",
 //  - items with 20x20 outlines: "coin" and the endless level's two.
-class FixtureTree {
- public:
+struct FixtureTree : TempFolder {
   FixtureTree();
-  ~FixtureTree();
   static void write_sprite_file(const std::filesystem::path& xml_path,
                                 const std::vector<std::pair<std::string, std::string>>& ids_and_pictures);
   // Sprite file, picture and outline picture ("_out", 1/outline_divisor the size) of a piece, item or backdrop.
   static void add_picture(const std::string& name, const std::string& sprite_id, int width, int height,
                           int outline_divisor = 1);
   static void add_item_picture(const std::string& name) { add_picture(name, name, 20, 20); }
-
- private:
-  std::filesystem::path root_;
-  std::unique_ptr<ScopedDirectory> cwd_;
+  ScopedDirectory cwd{path};  // left before the folder is removed
 };
 
-// Level data filled directly into a DataFile's tables, as the reader would.
-class LevelData {
- public:
-  LevelData();
-  LevelData& set(const std::string& keyword, const std::string& value);
-  LevelData& set_int(const std::string& keyword, int value);
-  LevelData& ground(int x, int y, const std::string& name, const std::string& move_function = "none");
-  LevelData& item(int x, int y, const std::string& name);
+// Level data filled directly into the tables, as the reader would; numbers go
+// into the slot's int or double as the keyword's type says.
+struct LevelData : DataFile {
+  LevelData() {
+    current = level_table;
+    set("type", "normal").set("background", "background").set("acceleration", 0.2).set("max_speed", 1000.0);
+    for (const char* list : {"ground", "item", "itemdef"}) level_table[list].set = true;
+  }
+  LevelData& set(const std::string& keyword, const std::string& value) {
+    return current[keyword].set_string(value), *this;
+  }
+  LevelData& set(const std::string& keyword, double number) {
+    DataValue& slot = current[keyword];
+    slot.int_value = slot.type == type_int ? static_cast<std::int32_t>(number) : 0;
+    slot.double_value = number;
+    slot.set = true;
+    return *this;
+  }
+  LevelData& ground(int x, int y, const std::string& name, const std::string& move_function = "none") {
+    return level_table["ground"].add_ground(GroundEntry(x, y, name, move_function)), *this;
+  }
+  LevelData& item(int x, int y, const std::string& name) {
+    return level_table["item"].items.push_back(ItemEntry(x, y, name)), *this;
+  }
   LevelData& itemdef(const std::string& name, int points, int increment, const std::string& cumulative,
-                     const std::string& crashable, const std::string& deadly);
-  DataFile& file() { return data_; }
-
- private:
-  DataFile data_;
+                     const std::string& crashable, const std::string& deadly) {
+    level_table["itemdef"].add_itemdef(name, ItemDef(points, points, increment, cumulative, crashable, deadly));
+    return *this;
+  }
 };
 
 // Virtual clock and scripted keys for one test.
@@ -77,9 +85,7 @@ struct VirtualTime {
   platform::ScopedSeam installed{seam};
 };
 
-constexpr int key_z = 90;
-constexpr int key_x = 88;
-constexpr int key_escape = 27;
+constexpr int key_z = 90, key_x = 88, key_escape = 27;
 
 // Releases the keys and processes one frame's messages so the key-ups reach
 // the shared keyboard, then clears the process-wide key flags and frame times.

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -6,26 +7,27 @@
 
 namespace {
 
-class LevelBuilding : public ::testing::Test {
- protected:
-  LevelBuilding() : screen(test_screen()) { release_keys(time.seam); }
-  std::unique_ptr<Game> make(LevelData& level) {
-    return std::make_unique<Game>(screen.gc, screen.keyboard, screen.window, level.file(), false, 3, platform::Sprite());
+struct LevelBuilding : ::testing::Test {
+  LevelBuilding() { release_keys(time.seam); }
+  std::unique_ptr<Game> make(DataFile& level) {
+    return std::make_unique<Game>(screen.gc, screen.keyboard, screen.window, level, false, 3, platform::Sprite());
   }
   // Pieces "x y" ("r" rocking), items "name x y" ("!" crashable or deadly), definitions "name base current
-  // increment" with "+" cumulative, "c" crashable, "d" deadly.
+  // increment" with "+" cumulative, "c" crashable, "d" deadly, backdrop tiles "x z".
   static std::string built(const Game& game) {
     std::string built;
     auto n = [](double value) { return std::to_string(static_cast<int>(value)) + ' '; };
     for (const Ground* g : game.grounds) built += n(g->x) + n(g->y) + (g->move_function ? "r|" : "|");
-    for (const Item* i : game.items) built += i->name + ' ' + n(i->x) + n(i->y) + (i->crashable || i->deadly ? "!|" : "|");
+    for (const Item* i : game.items)
+      built += i->name + ' ' + n(i->x) + n(i->y) + (i->crashable || i->deadly ? "!|" : "|");
     for (const auto& [name, d] : game.item_defs) {
       built += name + ' ' + n(d.base_points) + n(d.current_points) + n(d.increment) + (d.cumulative ? "+" : "") +
                (d.crashable ? "c" : "") + (d.deadly ? "d" : "") + '|';
     }
+    for (const Background* b : game.backgrounds) built += n(b->x) + n(b->z) + '|';
     return built;
   }
-  TestScreen& screen;
+  TestScreen& screen = test_screen();
   VirtualTime time;
   FixtureTree tree;
   LevelData level;
@@ -45,11 +47,7 @@ TEST_F(LevelBuilding, OrdinaryLevelIsSortedAndMatchedExactly) {
   game->build_level();
 
   EXPECT_EQ(built(*game), "100 320 |500 310 |900 300 r|gem_without_definition 300 260 |coin 700 250 !|"
-                         "coin 10 10 5 +cd|gem_without_definition 0 0 0 |");
-  // Tiles at 0, w and 2w.
-  ASSERT_EQ(game->backgrounds.size(), 3u);
-  for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(game->backgrounds[i]->x, 100.0f * i);
-  EXPECT_FLOAT_EQ(game->backgrounds[2]->z, 3.0f);
+                         "coin 10 10 5 +cd|gem_without_definition 0 0 0 |0 3 |100 3 |200 3 |");  // tiles at 0, w and 2w
   EXPECT_FALSE(game->has_music || game->has_jump_sound || game->has_dash_sound || game->has_light_source);
 }
 
@@ -61,26 +59,18 @@ TEST_F(LevelBuilding, FailuresHalfWayLeaveTheBuiltObjectsToTheGame) {
   EXPECT_THROW(game->build_level(), const char*);
   EXPECT_TRUE(game->backgrounds.size() == 3u && game->grounds.size() == 1u && game->items.empty());
 
-  LevelData music;
-  music.set("game_music", "sounds/none.ogg");
-  game = make(music);
+  game = make(LevelData().set("game_music", "sounds/none.ogg"));
   EXPECT_THROW(game->build_level(), platform::Exception);
   EXPECT_TRUE(game->backgrounds.empty());
 
-  LevelData broken_item;
-  broken_item.ground(0, 300, "flat").item(10, 10, "coin").item(20, 10, "coin");
   std::filesystem::remove("images/coin_out.png");
-  game = make(broken_item);
+  game = make(LevelData().ground(0, 300, "flat").item(10, 10, "coin").item(20, 10, "coin"));
   EXPECT_THROW(game->run(), platform::Exception);
   EXPECT_EQ(game->grounds.size(), 1u);
 
   std::filesystem::remove("images/black_layer.xml");
-  try {
-    make(level);
-    ADD_FAILURE() << "built without a darkness layer";
-  } catch (const std::runtime_error& error) {
-    EXPECT_STREQ(error.what(), "Could not load black layer sprite");
-  }
+  EXPECT_THAT([&] { make(level); },
+              testing::ThrowsMessage<std::runtime_error>(testing::StrEq("Could not load black layer sprite")));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <limits>
+#include <utility>
 
 #include "fixture.h"
 
@@ -9,22 +10,19 @@ namespace {
 
 // A key event of a scripted attempt: frame 0 is the first frame, a negative
 // key a release, a repeat count above 0 the keyboard's auto-repeat.
-struct Key {
-  int frame, key, repeat = 0;
-};
+struct Key { int frame, key, repeat = 0; };
 
 // Whole attempts on a fixture level: a runway of 400-wide pieces whose top is
 // row 350, the player landing on it a few frames after the start.
-class Play : public ::testing::Test {
- protected:
-  Play() : screen(test_screen()) { release_keys(time.seam); }
+struct Play : ::testing::Test {
+  Play() { release_keys(time.seam); }
 
   LevelData& runway(int pieces = 12) {
     for (int i = 0; i < pieces; ++i) level.ground(i * 400, 350, "flat");
     return level;
   }
   Game& make(bool fade = false, platform::Sprite overlay = platform::Sprite()) {
-    game = std::make_unique<Game>(screen.gc, screen.keyboard, screen.window, level.file(), fade, 3, overlay);
+    game = std::make_unique<Game>(screen.gc, screen.keyboard, screen.window, level, fade, 3, overlay);
     return *game;
   }
   // Plays the keys with ESC at `escape` (none when negative).
@@ -39,7 +37,7 @@ class Play : public ::testing::Test {
     return result;
   }
 
-  TestScreen& screen;
+  TestScreen& screen = test_screen();
   VirtualTime time;
   FixtureTree tree;
   LevelData level;
@@ -47,19 +45,11 @@ class Play : public ::testing::Test {
 };
 
 TEST_F(Play, EachWayAnAttemptEndsGivesItsResult) {
-  tree.add_item_picture("spike");
-  tree.add_item_picture("pit");
-  const struct {
-    int pieces;
-    const char* what;
-    std::function<void(LevelData&)> level;
-    std::vector<Key> keys;
-    int escape;
-    bool won, alive;
-    int least_score, most_score;
-  } cases[] = {
+  for (const char* name : {"spike", "pit"}) tree.add_item_picture(name);
+  const struct { int pieces; const char* what; std::function<void(LevelData&)> level; std::vector<Key> keys;
+                 int escape; bool won, alive; int least_score, most_score; } cases[] = {
       // One point a frame: about 1000 / 5 frames at the starting speed.
-      {12, "end reached", [](LevelData& l) { l.set_int("end", 1000); }, {}, -1, true, true, 181, 199},
+      {12, "end reached", [](LevelData& l) { l.set("end", 1000); }, {}, -1, true, true, 181, 199},
       {12, "ESC", {}, {}, 49, true, true, 50, 50},
       {12, "side of a piece", [](LevelData& l) { l.ground(500, 250, "block"); }, {}, -1, false, false, 1, 200},
       // A deadly item still scores; dashing through a crashable one is safe.
@@ -78,19 +68,17 @@ TEST_F(Play, EachWayAnAttemptEndsGivesItsResult) {
   };
   for (const auto& c : cases) {
     level = LevelData();
-    runway(c.pieces).itemdef("spike", 40, 0, "no", "crashable", "deadly");
-    level.itemdef("pit", 40, 0, "no", "no", "deadly");
+    runway(c.pieces).itemdef("spike", 40, 0, "no", "crashable", "deadly").itemdef("pit", 40, 0, "no", "no", "deadly");
     if (c.level) c.level(level);
-    const GameResult result = play(c.keys, c.escape);
-    EXPECT_EQ(result.won, c.won) << c.what;
-    EXPECT_EQ(game->player.alive, c.alive) << c.what;
-    EXPECT_TRUE(result.score >= c.least_score && result.score <= c.most_score) << c.what << ": " << result.score;
-    EXPECT_TRUE(game->grounds.empty() && game->items.empty() && game->backgrounds.empty()) << c.what;
+    const GameResult r = play(c.keys, c.escape);
+    const bool freed = game->grounds.empty() && game->items.empty() && game->backgrounds.empty();
+    EXPECT_EQ(std::tuple(r.won, game->player.alive, r.score >= c.least_score && r.score <= c.most_score, freed),
+              std::tuple(c.won, c.alive, true, true)) << c.what << ": " << r.score;
   }
   level = LevelData();  // nothing to stand on: a fall of 600
-  EXPECT_FALSE(play({}, -1).won);
-  EXPECT_TRUE(game->player.alive);
-  EXPECT_GE(game->player.reference_height - game->player.get_y(), 600.0f);
+  const bool won = play({}, -1).won;
+  EXPECT_EQ(std::tuple(won, game->player.alive, game->player.reference_height - game->player.get_y() >= 600),
+            std::tuple(false, true, true));
 
   // With ESC held at the start no frame runs: the result is the player as built.
   for (auto [y, alive, won] : {std::tuple{200.0f, true, true}, {-120.0f, true, false}, {-119.9f, true, true},
@@ -101,16 +89,12 @@ TEST_F(Play, EachWayAnAttemptEndsGivesItsResult) {
       g.player.set_y(y);
       g.player.alive = alive;
     });
-    EXPECT_EQ(result.won, won) << "height " << y;
-    EXPECT_EQ(result.score, 0);
+    EXPECT_EQ(std::pair(result.won, result.score), std::pair(won, 0)) << "height " << y;
   }
 }
 
 // A clock on which every frame lasts 100 ms.
-class SlowSeam : public platform::VirtualSeam {
- public:
-  void sleep(int) override { advance(100); }
-};
+struct SlowSeam : platform::VirtualSeam { void sleep(int) override { advance(100); } };
 
 TEST_F(Play, LongFramesCountAsFiftyMilliseconds) {
   SlowSeam slow;
@@ -125,14 +109,9 @@ TEST_F(Play, LongFramesCountAsFiftyMilliseconds) {
 
 TEST_F(Play, ScriptedJumpsAndDashesLeaveThePlayerAsTheTableSays) {
   runway();
-  const struct {
-    const char* what;
-    std::vector<Key> keys;
-    int escape, jumps_used, dashes_used, dash_timer;
-    float vertical_speed;
-  } cases[] = {
-      {"held Z with auto-repeat jumps once", {{10, key_z}, {15, key_z, 1}, {25, key_z, 1}, {35, key_z, 1}}, 40, 1, 0,
-       0, 270.0f},
+  const struct { const char* what; std::vector<Key> keys; int escape, jumps_used, dashes_used, dash_timer;
+                 float vertical_speed; } cases[] = {
+      {"auto-repeat jumps once", {{10, key_z}, {15, key_z, 1}, {25, key_z, 1}, {35, key_z, 1}}, 40, 1, 0, 0, 270},
       {"no third jump", {{10, key_z}, {12, -key_z}, {20, key_z}, {22, -key_z}, {30, key_z}}, 31, 2, 0, 0, 298.0f},
       // A dash in the air gives a jump back; X during the dash does not restart it.
       {"dash lasts thirty frames", {{10, key_z}, {20, key_z}, {30, key_x}, {45, key_x}}, 58, 1, 1, 1, 0.0f},
@@ -146,10 +125,8 @@ TEST_F(Play, ScriptedJumpsAndDashesLeaveThePlayerAsTheTableSays) {
   for (const auto& c : cases) {
     play(c.keys, c.escape);
     const Unicorn& p = game->player;
-    EXPECT_EQ(p.jumps_used, c.jumps_used) << c.what;
-    EXPECT_EQ(p.dashes_used, c.dashes_used) << c.what;
-    EXPECT_EQ(p.dash_timer, c.dash_timer) << c.what;
-    EXPECT_EQ(p.dashing, c.dash_timer > 0) << c.what;
+    EXPECT_EQ(std::tuple(p.jumps_used, p.dashes_used, p.dash_timer, p.dashing),
+              std::tuple(c.jumps_used, c.dashes_used, c.dash_timer, c.dash_timer > 0)) << c.what;
     EXPECT_NEAR(p.vertical_speed, c.vertical_speed, 0.01f) << c.what;
   }
   play({}, 100);
@@ -164,31 +141,27 @@ TEST_F(Play, PhysicsStepPushesOutBumpsTheHeadAndCapsTheHeight) {
   g.build_level();
   g.frame_time = 0.01f;
   platform::CollisionOutline floor = g.grounds[g.grounds[0]->y < 200.0f ? 1 : 0]->get_outline();
-  const auto step = [&](float y, float speed, bool held) {
+  const auto step = [&](float y, float speed) {  // Z is not held
     g.player.set_y(y);
     g.player.vertical_speed = speed;
-    jump_held = held;
     g.collide_grounds();
   };
   // Feet sunk into the floor: halved speed, pushed up until free plus one step.
-  step(185.0f, -300.0f, false);
-  EXPECT_TRUE(g.player.on_ground && g.player.alive);
-  EXPECT_FLOAT_EQ(g.player.vertical_speed, -150.0f);
-  EXPECT_FALSE(g.player.collides_lower(floor));
+  step(185.0f, -300.0f);
+  EXPECT_EQ(std::tuple(g.player.on_ground, g.player.alive, g.player.vertical_speed, g.player.collides_lower(floor)),
+            std::tuple(true, true, -150.0f, false));
   g.player.set_y(g.player.get_y() - 0.4f);
   EXPECT_TRUE(g.player.collides_lower(floor));
   // Head into the ceiling, whose bottom row it leaves at height 302: pushed
   // down, the speed damped by 0.75 a step.
-  step(310.0f, 400.0f, false);
-  EXPECT_TRUE(g.player.get_y() < 302.5f && g.player.get_y() > 298.0f) << g.player.get_y();
+  step(310.0f, 400.0f);
+  EXPECT_TRUE(g.player.get_y() < 302.5f && g.player.get_y() > 298.0f && g.player.alive) << g.player.get_y();
   EXPECT_NEAR(g.player.vertical_speed, -9.997f, 0.0005f) << "400 damped to almost nothing, then gravity";
-  EXPECT_TRUE(g.player.alive);
   // Without ground the height is capped at 540.
-  std::vector<Ground*> kept;
-  kept.swap(g.grounds);
-  step(600.0f, 0.0f, false);
+  std::vector<Ground*> kept = std::exchange(g.grounds, {});
+  step(600.0f, 0.0f);
   EXPECT_FLOAT_EQ(g.player.get_y(), 540.0f);
-  kept.swap(g.grounds);
+  g.grounds = kept;
 }
 
 // Chains grow, a miss resets them, worths stop at the int limits, and a light
@@ -205,35 +178,29 @@ TEST_F(Play, ItemsScoreByTheirDefinitions) {
   }
   Game& g = make();
   g.build_level();
+  const auto collect = [&](int count) { while (count-- > 0) g.collect_item(0); };
   g.darkness_alpha = 0.3f;
-  for (int i = 0; i < 3; ++i) g.collect_item(0);
-  EXPECT_EQ(g.player.score, 60);
-  EXPECT_FLOAT_EQ(g.darkness_alpha, 0.0f);
+  collect(3);
+  EXPECT_EQ(std::pair(g.player.score, g.darkness_alpha), std::pair(60, 0.0f));
   g.miss_item(0);
   g.darkness_alpha = 0.9f;
-  for (int i = 0; i < 3; ++i) g.collect_item(0);  // a coin, the plain item twice its base, one without a definition
-  EXPECT_EQ(g.player.score, 60 + 10 + 7 + 0);
+  collect(3);  // a coin, the plain item twice its base, one without a definition
   EXPECT_NEAR(g.darkness_alpha, 0.4f, 1e-6f);
   std::vector<int> shown;
   for (ScorePopup* popup : g.popups) shown.push_back(popup->points);
-  EXPECT_EQ(shown, (std::vector<int>{10, 20, 30, 10, 7, 0}));
-  EXPECT_EQ(g.item_defs["plain"].current_points, 7);
-  g.collect_item(0);
-  g.collect_item(0);
-  EXPECT_EQ(g.player.score, most);
-  EXPECT_EQ(g.item_defs["big"].current_points, most);
+  EXPECT_EQ(std::tuple(g.player.score, g.item_defs["plain"].current_points, shown),
+            std::tuple(60 + 10 + 7 + 0, 7, std::vector<int>{10, 20, 30, 10, 7, 0}));
+  collect(2);
+  EXPECT_EQ(std::pair(g.player.score, g.item_defs["big"].current_points), std::pair(most, most));
   g.player.score = 0;
-  g.collect_item(0);
-  g.collect_item(0);
-  EXPECT_EQ(g.player.score, least);
-  EXPECT_TRUE(g.items.empty());
+  collect(2);
+  EXPECT_EQ(std::pair(g.player.score, g.items.empty()), std::pair(least, true));
 }
 
 TEST_F(Play, OverAnAttemptDefinitionsAndFade) {
   runway();
-  platform::PixelBuffer picture(4, 4);
   platform::SpriteDescription description;
-  description.add_frame(picture);
+  description.add_frame(platform::PixelBuffer(4, 4));
   platform::Sprite overlay(screen.gc, description);
   time.seam.key_at_poll(time.seam.polls() + 80, key_escape, true);
   make(true, overlay).run();
@@ -241,7 +208,7 @@ TEST_F(Play, OverAnAttemptDefinitionsAndFade) {
 
   // A worth left grown in the level data does not carry into the attempt.
   level.itemdef("coin", 10, 10, "cumulative", "no", "no");
-  level.file().level_table["itemdef"].itemdefs["coin"].current_points = 70;
+  level.level_table["itemdef"].itemdefs["coin"].current_points = 70;
   for (int x = 200; x <= 260; x += 30) level.item(x, 300, "coin");
   level.item(3000, 300, "coin");
   play({}, 120);

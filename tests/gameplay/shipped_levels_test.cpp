@@ -7,9 +7,7 @@
 namespace {
 
 // Z pressed at `frame` and held for `hold` frames.
-struct Jump {
-  int frame, hold = 20;
-};
+struct Jump { int frame, hold = 20; };
 
 std::vector<Press> jumps(const std::vector<Jump>& prefix, const std::vector<Jump>& rest = {}) {
   std::vector<Press> script;
@@ -40,15 +38,9 @@ TEST(ShippedLevels, EachCanBeFinishedAndFirstStepsTheSameWayEveryTime) {
 // Per pattern, the last jumps at the starting speed and at full speed, after
 // the jumps that every script of that speed begins with.
 const std::vector<Jump> endless_endings[10][2] = {
-    {{{601}, {779}}, {{210}}},
-    {{{601}, {802}}, {{201}}},
-    {{{601}, {794}}, {{231}}},
-    {{{601, 45}, {794}}, {}},
-    {{{601}, {769}}, {{231}}},
-    {{{601, 45}, {753, 45}}, {{231}}},
-    {{{601}}, {}},
-    {{{601, 45}, {767}}, {{231}}},
-    {{{601, 30}, {633, 60}, {784}}, {{231}}},
+    {{{601}, {779}}, {{210}}},           {{{601}, {802}}, {{201}}},       {{{601}, {794}}, {{231}}},
+    {{{601, 45}, {794}}, {}},            {{{601}, {769}}, {{231}}},       {{{601, 45}, {753, 45}}, {{231}}},
+    {{{601}}, {}},                       {{{601, 45}, {767}}, {{231}}},   {{{601, 30}, {633, 60}, {784}}, {{231}}},
     {{{601}, {736}}, {{231}}},
 };
 

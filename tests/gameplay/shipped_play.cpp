@@ -6,8 +6,7 @@ namespace {
 
 // Lets a test look at the game once a frame without sending key events
 // (which would change the key flags).
-class FrameHookSeam : public platform::VirtualSeam {
- public:
+struct FrameHookSeam : platform::VirtualSeam {
   using VirtualSeam::VirtualSeam;
   std::function<void()> hook;
   void sleep(int milliseconds) override {

@@ -6,11 +6,7 @@
 #include "fixture.h"
 
 // A key held from `frame` for `hold` frames (0-based frames of one attempt).
-struct Press {
-  int frame;
-  int key;
-  int hold;
-};
+struct Press { int frame, key, hold; };
 
 // What to play: a shipped level file, optionally started at full speed, with a
 // fixed calendar second (which fixes the endless level's chunks) and an end
@@ -26,8 +22,7 @@ struct Outcome {
   GameResult result;
   int frames = 0;
   float distance = 0.0f;
-  bool alive = false;
-  bool reached_end = false;
+  bool alive = false, reached_end = false;
   // Where and when the player last stood on a piece.
   float ground_distance = 0.0f;
   int ground_frame = 0;
