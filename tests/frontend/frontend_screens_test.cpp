@@ -61,8 +61,8 @@ TEST_F(FrontendScreens, ProfileListChoosesEachProfileWithItsOwnLevels) {
   keys.press(1, Key::down).press(3, Key::x);
   EXPECT_EQ(screen(&Frontend::select_profile), (State{Screen::main_menu, "bob", {}, false})) << "not anna's list";
 
-  keys.press(1, Key::up).press(3, Key::z);
-  EXPECT_EQ(std::get<0>(screen(&Frontend::select_profile)), Screen::profile_creation);
+  keys.press(1, Key::down).press(3, Key::down).press(5, Key::z);
+  EXPECT_EQ(std::get<0>(screen(&Frontend::select_profile)), Screen::profile_creation) << "two Downs past bob";
   keys.press(3, Key::escape);
   EXPECT_EQ(screen(&Frontend::select_profile), (State{Screen::main_menu, "bob", {}, true}));
   const platform::PixelBuffer shot = frontend->gc.get_pixeldata();

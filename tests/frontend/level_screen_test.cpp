@@ -93,22 +93,23 @@ TEST_F(LevelScreen, ResultAndHighScoreScreensWaitForAFreshZAndShowTheirTexts) {
     while (x < 100 && !text_in(shot, x, top, x + 1, top + 50)) ++x;
     return x;
   };
-  std::uint64_t result_frames = 0, result_end = 0;
+  std::uint64_t result_frames = 0, result_end = 0, result_ms = 0;
   int result_prompt_left = 0;
   frontend->run_level("meadow", [&](DataFile&, bool, int, platform::Sprite,
                                     const std::function<void(const GameResult&)>& finish) {
     keys.now(Key::z, true);  // held as the attempt ends
     keys.up(4, Key::z).press(8, Key::z, 3).press(14, Key::z);
-    const std::uint64_t start = keys.polls();
+    const std::uint64_t start = keys.polls(), start_ms = keys.seam.get_time();
     finish({10, true});
     result_end = keys.polls();
     result_frames = result_end - start;
+    result_ms = keys.seam.get_time() - start_ms;
     const platform::PixelBuffer shot = frontend->gc.get_pixeldata();
     EXPECT_TRUE(menu_gradient(shot) && text_in(shot, 230, 0, 640, 100)) << "the gradient, the headline";
     result_prompt_left = prompt_left(shot, 430);
   });
-  // The Z that left the result screen is let go before the high scores' Z.
-  EXPECT_EQ(std::pair(result_frames, keys.polls() - result_end), std::pair(9ul, 6ul));
+  // The Z that left the result screen is let go before the high scores' Z; a result frame lasts 50 ms.
+  EXPECT_EQ(std::tuple(result_frames, result_ms, keys.polls() - result_end), std::tuple(9ul, 450ul, 6ul));
   const platform::PixelBuffer shot = frontend->gc.get_pixeldata();
   EXPECT_TRUE(menu_gradient(shot) && text_in(shot, 270, 150, 640, 190) && text_in(shot, 290, 200, 640, 280))
       << "the gradient, the title, the entries";

@@ -63,7 +63,7 @@ TEST(CollisionOutline, ScalesAlignsAndTurnsAsTheMatchingSpriteIsDrawn) {
   CollisionOutline ground(picture(50, 20, {{0, 0, 50, 20}}));
   ground.set_scale(4.0f, 4.0f);
   expect_box(ground, {-75, -30, 125, 50});  // about the centre
-  ground.set_alignment(origin_top_left, 75.0f, 30.0f);
+  ground.set_alignment(origin_center, 100.0f, 40.0f);
   ground.set_translation(300.0f, 200.0f);
   expect_box(ground, {300, 200, 500, 280});
   ground.set_angle(Angle::from_degrees(90.0f));  // about the centre of the 200x80 box
