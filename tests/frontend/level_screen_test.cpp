@@ -123,6 +123,15 @@ TEST_F(LevelScreen, LevelListLeavesWithEscOrWithoutLevels) {
   EXPECT_EQ(frontend->play_level(), Screen::main_menu);
   keys.settle();
   EXPECT_FALSE(std::filesystem::exists("high_scores/meadow.scr"));
+  // The hint's "Press" starts where the same word drawn at x 100 does.
+  frontend->big_font.draw_text(frontend->gc, 100, 300, "Press", frontend->text_colour);
+  const platform::PixelBuffer shot = frontend->gc.get_pixeldata();
+  const auto left = [&](int top) {
+    int x = 0;
+    while (x < 640 && !text_in(shot, x, top, x + 1, top + 20)) ++x;
+    return x;
+  };
+  EXPECT_EQ(left(430), left(265));
   frontend->levels.clear();
   const auto polls = keys.polls();
   EXPECT_EQ(frontend->play_level(), Screen::main_menu);

@@ -102,6 +102,7 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   <sprite name="corrupt"><image file="corrupt.png"/></sprite>
   <sprite name="empty"/>
   <sprite name="cell"><image file="sheet.png"><grid pos="0,0" size="10,10" array="3,1"/></image></sprite>
+  <sprite name="loops"><image file="sheet.png"><grid size="10,10" array="2,1"/></image></sprite>
   <sprite name="speed"><image file="sheet.png"/><animation speed="fast"/></sprite>
 </resources>)");
   platform::ResourceManager resources((folder_.path / "items.xml").string());
@@ -114,6 +115,11 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
     run.update(80);
   }
   EXPECT_TRUE(run.is_finished());
+  Sprite loops(gc_, "loops", &resources);  // 60 ms a frame and looping unless the file says otherwise
+  loops.update(59);
+  EXPECT_EQ(loops.get_current_frame(), 0);
+  loops.update(61);
+  EXPECT_TRUE(loops.get_current_frame() == 0 && !loops.is_finished());
 
   for (const std::string& file : {(folder_.path / "missing.xml").string(), bad})
     EXPECT_THAT([&] { platform::ResourceManager r(file); }, throws_naming(file));
