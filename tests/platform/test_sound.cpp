@@ -85,9 +85,11 @@ TEST_F(SoundSessions, SessionsMixStopResumeLoopAndEnd) {
 TEST_F(SoundSessions, LoadsWaveAndOggOrThrowsNamingTheFileAndTheReason) {
   const std::string corrupt = (folder.path / "corrupt.wav").string(), wave_as_ogg = (folder.path / "wave.ogg").string();
   std::ofstream(corrupt, std::ios::binary) << "RIFF garbage";
+  std::ofstream(folder.path / "header.wav", std::ios::binary) << std::string("RIFF\0\0\0\0WAVE", 12);
   std::filesystem::copy_file(write_wav("plain.wav", 10), wave_as_ogg, std::filesystem::copy_options::overwrite_existing);
   for (const auto& [file, reason] : {std::pair{(folder.path / "absent.wav").string(), "missing"}, {corrupt, "not a WAVE file"},
-                                     {wave_as_ogg, "not an Ogg Vorbis file"}, {write_wav("song.mp3", 10), "unknown sound format"}})
+                                     {wave_as_ogg, "not an Ogg Vorbis file"},
+                                     {(folder.path / "header.wav").string(), "fmt chunk"}, {write_wav("song.mp3", 10), "unknown sound format"}})
     expect_failure(file, reason);
   EXPECT_EQ(SoundBuffer(wave_as_ogg, false, "wav").get_length(), 10);
   EXPECT_NEAR(SoundBuffer(write_wav("mono22k.wav", 500, 1, 22050)).get_length(), 1000, 4);
