@@ -137,6 +137,7 @@ TEST_F(FrontendScreens, CreditsSlideEachCardThroughItsSlowRangeWhateverIsPressed
   // The closing card at x = 1 over the last frame of the fourth card at -9.
   const platform::PixelBuffer shot = frontend->gc.get_pixeldata();
   EXPECT_TRUE(pixel_is(shot, 1, 100, 210, 0, 210, 0) && pixel_is(shot, 0, 100, 170, 170, 170, 0));
+  EXPECT_TRUE(pixel_is(shot, 600, 0, 8, 94, 38) && pixel_is(shot, 600, 479, 26, 56, 18)) << "the credits gradient";
 }
 
 TEST_F(FrontendScreens, ProfileSavesHoldNameAndLevelsAndKeepAFileThatDoesNotLoad) {

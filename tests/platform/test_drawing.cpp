@@ -13,6 +13,7 @@ using DrawingTest = platform_test::WindowTest;
 // Before and after flip, whole and in parts cut to the window.
 TEST_F(DrawingTest, ReadBackShowsTheFrameDrawnLast) {
   const PixelBuffer::Rgba red{200, 10, 20, 255}, white{255, 255, 255, 255};
+  EXPECT_EQ(pixel(639, 479), (PixelBuffer::Rgba{0, 0, 0, 255})) << "a new window is black";
   gc_.clear(Colorf::white);
   platform::Draw::fill(gc_, platform::Rectf(10, 20, 30, 40), Colorf::from_bytes(200, 10, 20));
   const PixelBuffer before = gc_.get_pixeldata();
