@@ -25,7 +25,7 @@ struct LevelBuilding : ::testing::Test {
                (d.crashable ? "c" : "") + (d.deadly ? "d" : "") + '|';
     }
     for (const Background* b : game.backgrounds) built += n(b->x) + n(b->z) + '|';
-    return built;
+    return built + "player " + n(game.player.x) + n(game.player.y);
   }
   TestScreen& screen = test_screen();
   VirtualTime time;
@@ -47,8 +47,24 @@ TEST_F(LevelBuilding, OrdinaryLevelIsSortedAndMatchedExactly) {
   game->build_level();
 
   EXPECT_EQ(built(*game), "100 320 |500 310 |900 300 r|gem_without_definition 300 260 |coin 700 250 !|"
-                         "coin 10 10 5 +cd|gem_without_definition 0 0 0 |0 3 |100 3 |200 3 |");  // tiles at 0, w and 2w
+                         "coin 10 10 5 +cd|gem_without_definition 0 0 0 |0 3 |100 3 |200 3 |player 0 200 ");  // tiles at 0, w and 2w
   EXPECT_FALSE(game->has_music || game->has_jump_sound || game->has_dash_sound || game->has_light_source);
+}
+
+// Whatever its lines say, an endless level ("infinite", exactly) starts with
+// its fixed opening and the two item definitions of the generator.
+TEST_F(LevelBuilding, EndlessLevelStartsWithItsFixedOpening) {
+  level.ground(0, 300, "flat").item(10, 10, "coin").itemdef("coin", 10, 5, "cumulative", "crashable", "deadly");
+  std::string opening;
+  for (const char* type : {"infinite", "Infinite"}) {
+    auto game = make(level.set("type", type));
+    game->build_level();
+    opening += built(*game) + '\n';
+  }
+  EXPECT_EQ(opening, "0 200 |1000 150 |1500 -200 |2000 200 |3000 100 r|levels/enchanted_woods/omena 450 290 |"
+                     "levels/enchanted_woods/Fred 100 100 100 +cd|levels/enchanted_woods/omena 10 10 10 +|"
+                     "0 3 |64 3 |128 3 |player 0 200 \n"
+                     "0 300 |coin 10 10 !|coin 10 10 5 +cd|0 3 |64 3 |128 3 |player 0 200 \n");
 }
 
 // What was built before a failure stays with the game, which frees it (the

@@ -77,6 +77,8 @@ TEST_F(Play, EachWayAnAttemptEndsGivesItsResult) {
   }
   level = LevelData();  // nothing to stand on: a fall of 600
   const bool won = play({}, -1).won;
+  const auto corner = screen.gc.get_pixeldata().get_pixel(0, 0);
+  EXPECT_EQ(std::tuple(corner.r, corner.g, corner.b), std::tuple(90, 160, 60)) << "the backdrop's top row";
   EXPECT_EQ(std::tuple(won, game->player.alive, game->player.reference_height - game->player.get_y() >= 600),
             std::tuple(false, true, true));
 
