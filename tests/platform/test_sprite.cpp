@@ -102,6 +102,7 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   <sprite name="corrupt"><image file="corrupt.png"/></sprite>
   <sprite name="empty"/>
   <sprite name="cell"><image file="sheet.png"><grid pos="0,0" size="10,10" array="3,1"/></image></sprite>
+  <sprite name="huge"><image file="sheet.png"><grid size="1,1" array="101,100"/></image></sprite>
   <sprite name="loops"><image file="sheet.png"><grid size="10,10" array="2,1"/></image></sprite>
   <sprite name="speed"><image file="sheet.png"/><animation speed="fast"/></sprite>
 </resources>)");
@@ -124,7 +125,7 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   for (const std::string& file : {(folder_.path / "missing.xml").string(), bad})
     EXPECT_THAT([&] { platform::ResourceManager r(file); }, throws_naming(file));
   const std::pair<const char*, const char*> cases[] = {{"jump2", "jump2"}, {"gone", "nowhere.png"},
-      {"corrupt", "corrupt.png"}, {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"}};
+      {"corrupt", "corrupt.png"}, {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"}, {"huge", "grid array"}};
   for (auto [id, reason] : cases) EXPECT_THAT([&] { Sprite s(gc_, id, &resources); }, throws_naming(reason)) << id;
   EXPECT_THAT([&] { Sprite s(gc_, "run", nullptr); }, throws_naming("run"));
   EXPECT_THAT([&] { Sprite s(gc_, SpriteDescription()); }, throws_naming("frame"));
