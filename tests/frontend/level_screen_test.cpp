@@ -115,6 +115,15 @@ TEST_F(LevelScreen, ResultAndHighScoreScreensWaitForAFreshZAndShowTheirTexts) {
       << "the gradient, the title, the entries";
   EXPECT_EQ(prompt_left(shot, 430), result_prompt_left) << "both prompts start at x 15, inside the window";
   EXPECT_TRUE(result_prompt_left >= 15 && result_prompt_left < 25) << result_prompt_left;
+  // The title's first row of text is where the same words drawn at y 160 begin.
+  const auto top = [](const platform::PixelBuffer& s) {
+    int y = 100;
+    while (y < 200 && !text_in(s, 270, y, 640, y + 1)) ++y;
+    return y;
+  };
+  frontend->gc.clear(platform::Colorf::white);
+  frontend->big_font.draw_text(frontend->gc, 270, 160, "Highscores: ", frontend->text_colour);
+  EXPECT_EQ(top(shot), top(frontend->gc.get_pixeldata()));
   keys.settle();
 }
 
