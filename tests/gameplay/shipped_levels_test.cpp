@@ -2,8 +2,9 @@
 
 #include "shipped_play.h"
 
-// Key scripts that play the shipped levels, found with gameplay_script_search
-// on the current data tree. When a level or a picture changes, search again.
+// Key scripts that play the shipped levels on the current data tree, found by
+// trying jumps and dashes where the last attempt failed. When a level or a
+// picture changes, they must be found again.
 namespace {
 
 // Z pressed at `frame` and held for `hold` frames.

@@ -1,25 +1,8 @@
 #include "shipped_play.h"
 
-#include <functional>
-
-namespace {
-
-// Lets a test look at the game once a frame without sending key events
-// (which would change the key flags).
-struct FrameHookSeam : platform::VirtualSeam {
-  using VirtualSeam::VirtualSeam;
-  std::function<void()> hook;
-  void sleep(int milliseconds) override {
-    if (hook) hook();
-    VirtualSeam::sleep(milliseconds);
-  }
-};
-
-}  // namespace
-
 Outcome play_shipped(const PlaySetup& setup, const std::vector<Press>& script, int frame_limit) {
   TestScreen& screen = test_screen();
-  FrameHookSeam seam(1000, setup.calendar);
+  platform::VirtualSeam seam(1000, setup.calendar);
   platform::ScopedSeam installed(seam);
   ScopedDirectory in_tree(MORVANE_DATA_TREE);
   release_keys(seam);
@@ -30,15 +13,6 @@ Outcome play_shipped(const PlaySetup& setup, const std::vector<Press>& script, i
   if (setup.full_speed) game.speed_bonus = static_cast<float>(game.max_speed);
   if (setup.endless_goal >= 0) game.end_x = setup.endless_goal;
   Outcome outcome;
-  int frame = 0;
-  seam.hook = [&] {
-    // Standing on the screen (not on a hidden slab below it).
-    if (game.player.on_ground && game.player.get_y() > 100.0f) {
-      outcome.ground_distance = game.player.get_x();
-      outcome.ground_frame = frame;
-    }
-    ++frame;
-  };
 
   const std::uint64_t start = seam.polls();
   for (const Press& press : script) {

@@ -23,9 +23,6 @@ struct Outcome {
   int frames = 0;
   float distance = 0.0f;
   bool alive = false, reached_end = false;
-  // Where and when the player last stood on a piece.
-  float ground_distance = 0.0f;
-  int ground_frame = 0;
 };
 
 // Plays one attempt in the shipped data tree, ending it with ESC after
