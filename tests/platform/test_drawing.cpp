@@ -96,6 +96,9 @@ TEST(EmptyHandles, DoNothingInsteadOfCrashing) {
   platform::Draw::fill(empty, platform::Rectf(0, 0, 10, 10), Colorf::white);
   const PixelBuffer nothing = empty.get_pixeldata();
   EXPECT_TRUE(nothing.is_null() && nothing.get_width() == 0 && nothing.get_height() == 0);
+  PixelBuffer two(2, 2);  // a pixel outside the picture is not set
+  for (auto [x, y] : {std::pair{2, 0}, {-1, 1}, {0, 2}, {1, -1}}) two.set_pixel(x, y, {1, 2, 3, 4});
+  EXPECT_EQ(std::vector<std::uint8_t>(two.get_data(), two.get_data() + 16), std::vector<std::uint8_t>(16, 0));
   platform::DisplayWindow no_window;
   no_window.flip(0);
   EXPECT_TRUE(no_window.get_gc().is_null() && !no_window.get_keyboard().get_keycode(90));

@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include "platform_test_support.h"
 
 namespace {
@@ -74,6 +76,8 @@ TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
   gc_.clear(platform::Colorf::white);
   sprite.draw(gc_, 50, 60);
   turned.draw(gc_, 200, 200);  // the centre stays at (250, 205)
+  turned.set_angle(platform::Angle::from_degrees(std::nanf("")));  // drawn unturned
+  turned.draw(gc_, 400, 100);
   sprite.set_alpha(0.5f);
   sprite.draw(gc_, 300.0f, 300.0f);
   early.set_alpha(0.5f);  // a see-through picture faded: a quarter blue
@@ -81,6 +85,7 @@ TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
   const struct { int x, y; PixelBuffer::Rgba colour; } expected[] = {
       {50, 60, red},      {59, 69, red},      {49, 60, white},    {60, 60, white},    {50, 70, white},
       {250, 205, green},  {250, 245, red},    {250, 165, green},  {290, 205, white},
+      {499, 100, red},    {400, 109, green},
       {305, 305, {255, 128, 128, 255}},       {2, 2, {191, 191, 255, 255}}};
   for (const auto& e : expected) {
     const PixelBuffer::Rgba p = pixel(e.x, e.y);
