@@ -85,13 +85,14 @@ TEST_F(Player, UpdateCountsTheDashDownAndChoosesThePicture) {
 }
 
 TEST_F(Player, HighDashIsDampedOnlyWhileDashing) {
-  for (int timer : {5, 0}) {
+  // Dash timer, height before and after the step, speed after it: braked only above 500.
+  for (auto [timer, from, to, speed] : {std::tuple{5, 510.0f, 516.0f, 200.0f}, {0, 510.0f, 514.0f, 400.0f},
+                                        {5, 496.0f, 500.0f, 400.0f}}) {
     unicorn.dash_timer = timer;
-    unicorn.set_y(510.0f);
+    unicorn.set_y(from);
     unicorn.vertical_speed = 400.0f;
     unicorn.update(0.01f);
-    EXPECT_FLOAT_EQ(unicorn.vertical_speed, timer ? 200.0f : 400.0f);
-    EXPECT_FLOAT_EQ(unicorn.get_y(), timer ? 516.0f : 514.0f);
+    EXPECT_EQ(std::pair(unicorn.vertical_speed, unicorn.get_y()), std::pair(speed, to)) << from;
   }
 }
 

@@ -108,6 +108,7 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   <sprite name="empty"/>
   <sprite name="cell"><image file="sheet.png"><grid pos="0,0" size="10,10" array="3,1"/></image></sprite>
   <sprite name="huge"><image file="sheet.png"><grid size="1,1" array="101,100"/></image></sprite>
+  <sprite name="hourly"><image file="sheet.png"/><animation speed="3600000"/></sprite>
   <sprite name="loops"><image file="sheet.png"><grid size="10,10" array="2,1"/></image></sprite>
   <sprite name="speed"><image file="sheet.png"/><animation speed="fast"/></sprite>
 </resources>)");
@@ -121,6 +122,7 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
     run.update(80);
   }
   EXPECT_TRUE(run.is_finished());
+  EXPECT_NO_THROW(Sprite(gc_, "hourly", &resources)) << "an hour a frame is the longest";
   Sprite loops(gc_, "loops", &resources);  // 60 ms a frame and looping unless the file says otherwise
   loops.update(59);
   EXPECT_EQ(loops.get_current_frame(), 0);
