@@ -3,6 +3,7 @@
 # old file, and the folder after, so that a power cut leaves the old file or the new one. Exit 77 without strace.
 set -euo pipefail
 command -v strace >/dev/null || { echo "SKIPPED: no strace"; exit 77; }
+strace -qq -o /dev/null true 2>/dev/null || { echo "SKIPPED: strace may not trace here"; exit 77; }
 log=$(mktemp) && trap 'rm -f "$log"' EXIT
 strace -f -qq -e trace=openat,fsync,rename -o "$log" "$1" --gtest_filter='HighScoreFile.Save*' >/dev/null
 # The calls from the temporary file's creation to the folder's sync, as one line.
