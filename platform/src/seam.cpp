@@ -8,24 +8,80 @@ namespace platform {
 
 namespace {
 
-// Windows virtual-key code of an SDL key, or 0 for keys the game never reads.
+// Windows virtual-key code of a key that has one, by its place on the keyboard.
+int virtual_key_by_scancode(SDL_Scancode scancode) {
+  if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return 'A' + (scancode - SDL_SCANCODE_A);
+  if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return '1' + (scancode - SDL_SCANCODE_1);
+  if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) return 0x70 + (scancode - SDL_SCANCODE_F1);
+  if (scancode >= SDL_SCANCODE_F13 && scancode <= SDL_SCANCODE_F24) return 0x7C + (scancode - SDL_SCANCODE_F13);
+  if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_9) return 0x61 + (scancode - SDL_SCANCODE_KP_1);
+  switch (scancode) {
+    case SDL_SCANCODE_0: return '0';
+    case SDL_SCANCODE_KP_0: return 0x60;
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_RETURN2:
+    case SDL_SCANCODE_KP_ENTER: return 13;
+    case SDL_SCANCODE_ESCAPE: return 27;
+    case SDL_SCANCODE_BACKSPACE: return 8;
+    case SDL_SCANCODE_TAB: return 9;
+    case SDL_SCANCODE_SPACE: return 32;
+    case SDL_SCANCODE_PAGEUP: return 33;
+    case SDL_SCANCODE_PAGEDOWN: return 34;
+    case SDL_SCANCODE_END: return 35;
+    case SDL_SCANCODE_HOME: return 36;
+    case SDL_SCANCODE_LEFT: return 37;
+    case SDL_SCANCODE_UP: return 38;
+    case SDL_SCANCODE_RIGHT: return 39;
+    case SDL_SCANCODE_DOWN: return 40;
+    case SDL_SCANCODE_PRINTSCREEN: return 44;
+    case SDL_SCANCODE_INSERT: return 45;
+    case SDL_SCANCODE_DELETE: return 46;
+    case SDL_SCANCODE_PAUSE: return 19;
+    case SDL_SCANCODE_CAPSLOCK: return 20;
+    case SDL_SCANCODE_LGUI: return 91;
+    case SDL_SCANCODE_RGUI: return 92;
+    case SDL_SCANCODE_APPLICATION: return 93;
+    case SDL_SCANCODE_KP_MULTIPLY: return 106;
+    case SDL_SCANCODE_KP_PLUS: return 107;
+    case SDL_SCANCODE_KP_MINUS: return 109;
+    case SDL_SCANCODE_KP_PERIOD: return 110;
+    case SDL_SCANCODE_KP_DIVIDE: return 111;
+    case SDL_SCANCODE_NUMLOCKCLEAR: return 144;
+    case SDL_SCANCODE_SCROLLLOCK: return 145;
+    case SDL_SCANCODE_LSHIFT: return 160;
+    case SDL_SCANCODE_RSHIFT: return 161;
+    case SDL_SCANCODE_LCTRL: return 162;
+    case SDL_SCANCODE_RCTRL: return 163;
+    case SDL_SCANCODE_LALT: return 164;
+    case SDL_SCANCODE_RALT: return 165;
+    case SDL_SCANCODE_SEMICOLON: return 186;
+    case SDL_SCANCODE_EQUALS: return 187;
+    case SDL_SCANCODE_COMMA: return 188;
+    case SDL_SCANCODE_MINUS: return 189;
+    case SDL_SCANCODE_PERIOD: return 190;
+    case SDL_SCANCODE_SLASH: return 191;
+    case SDL_SCANCODE_GRAVE: return 192;
+    case SDL_SCANCODE_LEFTBRACKET: return 219;
+    case SDL_SCANCODE_BACKSLASH: return 220;
+    case SDL_SCANCODE_RIGHTBRACKET: return 221;
+    case SDL_SCANCODE_APOSTROPHE: return 222;
+    case SDL_SCANCODE_NONUSBACKSLASH: return 226;
+    default: return 0;
+  }
+}
+
+// The key code of an SDL key: Windows virtual-key codes (Z 90, X 88, Up 38,
+// Down 40, ENTER 13, ESC 27, Backspace 8, A..Z 65..90, Space 32, Shift 160,
+// ...). Every key is delivered, even those the game never reads: a key the
+// codes have no name for gets one of its own above 255 from its place on the
+// keyboard, so pressing it still ends a held jump.
 int virtual_key_code(const SDL_Keysym& key) {
   const SDL_Keycode code = key.sym;
+  // Letters by the layout's symbol where it is Latin, otherwise by position,
+  // so Z and X work on every keyboard.
   if (code >= SDLK_a && code <= SDLK_z) return 'A' + static_cast<int>(code - SDLK_a);
-  switch (code) {
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER: return 13;
-    case SDLK_ESCAPE: return 27;
-    case SDLK_BACKSPACE: return 8;
-    case SDLK_UP: return 38;
-    case SDLK_DOWN: return 40;
-    default: break;
-  }
-  // Layouts whose letter keys do not produce Latin letters still deliver the
-  // key by its position, so Z and X work on every keyboard.
-  if (key.scancode >= SDL_SCANCODE_A && key.scancode <= SDL_SCANCODE_Z)
-    return 'A' + static_cast<int>(key.scancode - SDL_SCANCODE_A);
-  return 0;
+  if (const int by_place = virtual_key_by_scancode(key.scancode)) return by_place;
+  return 0x100 + static_cast<int>(key.scancode);
 }
 
 class RealSeam : public Seam {
@@ -43,7 +99,6 @@ class RealSeam : public Seam {
       // The window has no close menu; SDL_QUIT and window events are ignored.
       if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) continue;
       const int key = virtual_key_code(event.key.keysym);
-      if (key == 0) continue;
       KeyEventRecord record;
       record.key = key;
       record.down = event.type == SDL_KEYDOWN;

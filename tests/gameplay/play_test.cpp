@@ -1,3 +1,4 @@
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -216,6 +217,35 @@ TEST_F(Play, OverAnAttemptDefinitionsAndFade) {
   play({}, 120);
   EXPECT_EQ(game->player.score, 121 + 10 + 20 + 30);
   EXPECT_EQ(game->item_defs["coin"].current_points, 10);
+}
+
+// The keyboard as the player has it (SDL's own events, no script): Z held in a
+// jump stops floating at the press and at the release of any other key, keys
+// the game has no use for among them.
+TEST(HeldJump, EndsOnEveryOtherKeyDownAndUp) {
+  TestScreen& screen = test_screen();
+  platform::Slot down = screen.keyboard.sig_key_down().connect(&on_key_down);
+  platform::Slot up = screen.keyboard.sig_key_up().connect(&on_key_up);
+  auto push = [](Uint32 type, SDL_Keycode key, SDL_Scancode scancode, int repeat = 0) {
+    SDL_Event event{};
+    event.key = {type, 0, 0, Uint8(type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED), Uint8(repeat), 0, 0, {scancode, key, 0, 0}};
+    SDL_PushEvent(&event);
+    platform::KeepAlive::process(0);
+  };
+  const std::pair<SDL_Keycode, SDL_Scancode> others[] = {{SDLK_SPACE, SDL_SCANCODE_SPACE}, {SDLK_LEFT, SDL_SCANCODE_LEFT},
+      {SDLK_LSHIFT, SDL_SCANCODE_LSHIFT}, {SDLK_7, SDL_SCANCODE_7}, {SDLK_MUTE, SDL_SCANCODE_MUTE}};
+  for (auto [key, scancode] : others) {
+    push(SDL_KEYDOWN, SDLK_z, SDL_SCANCODE_Z);
+    push(SDL_KEYDOWN, key, scancode);
+    const bool held_after_press = jump_held;
+    push(SDL_KEYDOWN, SDLK_z, SDL_SCANCODE_Z, 1);
+    const bool held_again_by_repeat = jump_held;
+    push(SDL_KEYUP, key, scancode);
+    EXPECT_EQ(std::tuple(held_after_press, held_again_by_repeat, jump_held), std::tuple(false, true, false))
+        << SDL_GetScancodeName(scancode);
+    push(SDL_KEYUP, SDLK_z, SDL_SCANCODE_Z);
+  }
+  jump_held = jump_pressed = dash_pressed = false;
 }
 
 }  // namespace
