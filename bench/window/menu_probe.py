@@ -41,7 +41,8 @@ def events(log):
 def launch(program, tree, log, display):
     env = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
     command = ["strace", "-f", "--seccomp-bpf", "-qq", "-ttt", "-e", "trace=execve,clock_nanosleep", "-o", log, program]
-    return subprocess.Popen(command, cwd=tree, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    with open(log + ".out", "w") as out:  # the program's own messages, shown if it ends early
+        return subprocess.Popen(command, cwd=tree, env=env, stdout=out, stderr=subprocess.STDOUT)
 
 
 def game_pid(tracer):
@@ -92,11 +93,13 @@ def menu(program, tree, work, display, seconds):
         time.sleep(0.5)
         xdo("windowfocus", window[0])
         for key in ["t", "e", "s", "t", "Return"]:
-            xdo("keydown", key), time.sleep(0.12), xdo("keyup", key), time.sleep(0.12)
+            xdo("keydown", key), time.sleep(0.2), xdo("keyup", key), time.sleep(0.2)
         shown = time.time()
         windows, samples = [(3, 7), (seconds - 4, seconds)], {}
         for at in sorted({t for w in windows for t in w}):
             time.sleep(max(0.0, shown + at - time.time()))
+            if tracer.poll() is not None:
+                sys.exit(f"{program} ended early:\n" + open(log + ".out").read()[-2000:])
             samples[at] = (time.time(), cpu_seconds(pid))
         xdo("key", "Escape")
         time.sleep(0.3)
@@ -109,7 +112,10 @@ def menu(program, tree, work, display, seconds):
         (t0, c0), (t1, c1) = samples[a], samples[b]
         inside = [s for s in starts if t0 <= s <= t1]
         periods = [(y - x) * 1000 for x, y in zip(inside, inside[1:])]
-        figures.append((statistics.median(periods), max(periods), (c1 - c0) * 1000 / max(1, len(inside) - 1)))
+        if len(periods) < 2:  # a frame longer than the window, or the menu never reached
+            figures.append((float("nan"), float("nan"), float("nan")))
+        else:
+            figures.append((statistics.median(periods), max(periods), (c1 - c0) * 1000 / len(periods)))
     return figures
 
 
@@ -139,7 +145,7 @@ def main():
             for _ in range(args.first_frame_runs):  # taken in turn, so load changes hit every program alike
                 for program in args.programs:
                     firsts[program].append(first_frame(program, tree, work, display))
-            for program in args.programs:
+            for program in args.programs if args.first_frame_runs else []:
                 times = " ".join(f"{t:.0f}" for t in firsts[program])
                 print(f"{program}: first frame median {statistics.median(firsts[program]):.0f} ms ({times})")
             for run in range(args.runs):
