@@ -1,11 +1,14 @@
 #include "platform/display.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <dlfcn.h>
 #include <link.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,18 +64,62 @@ void pin_gl_driver() {
   for (const std::string& name : names) dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
-// Whether the current OpenGL context draws on the CPU (Mesa's llvmpipe,
-// softpipe or swrast). SDL's own software renderer then draws the same frames
-// for far less CPU than a rasterizer that spreads every frame over threads.
+// Whether an OpenGL renderer name is one of Mesa's rasterizers on the CPU
+// (llvmpipe, softpipe or swrast). SDL's own software renderer then draws the
+// same frames for far less CPU than a rasterizer that spreads every frame
+// over threads.
+bool names_software_rasterizer(const char* name) {
+  if (!name) return false;
+  const std::string renderer(name);
+  return renderer.find("llvmpipe") != std::string::npos || renderer.find("softpipe") != std::string::npos ||
+         renderer.find("swrast") != std::string::npos;
+}
+
+// Whether the current OpenGL context draws on the CPU.
 bool gl_draws_in_software() {
   using GetString = const unsigned char* (*)(unsigned int);
   constexpr unsigned int gl_renderer = 0x1F01;
   const auto get_string = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
   const unsigned char* name = get_string && SDL_GL_GetCurrentContext() ? get_string(gl_renderer) : nullptr;
-  if (!name) return false;
-  const std::string renderer(reinterpret_cast<const char*>(name));
-  return renderer.find("llvmpipe") != std::string::npos || renderer.find("softpipe") != std::string::npos ||
-         renderer.find("swrast") != std::string::npos;
+  return names_software_rasterizer(reinterpret_cast<const char*>(name));
+}
+
+// What Mesa's GLX says of the X display's OpenGL renderer without a context
+// (its renderer query, which loads the driver but makes no context): true
+// when it draws on the CPU, false when not, nothing when it cannot tell (not
+// X11, not Mesa). Making a GL renderer just to ask it delayed the first frame
+// by a tenth of a second.
+std::optional<bool> mesa_gl_draws_in_software(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return std::nullopt;
+  Display* display = info.info.x11.display;
+  const int screen = DefaultScreen(display);
+  // The library SDL would load for OpenGL. It stays loaded: its driver hooks
+  // itself into the display connection.
+  const char* library = SDL_getenv("SDL_VIDEO_GL_DRIVER");
+  void* gl = dlopen(library && *library ? library : "libGL.so.1", RTLD_LAZY | RTLD_LOCAL);
+  if (!gl) return std::nullopt;
+  using GetProcAddress = void* (*)(const unsigned char*);
+  using QueryExtensions = const char* (*)(Display*, int);
+  using QueryRendererString = const char* (*)(Display*, int, int, int);
+  constexpr int renderer_device_id = 0x8184;  // GLX_RENDERER_DEVICE_ID_MESA: the GL_RENDERER text
+  const auto get_proc = reinterpret_cast<GetProcAddress>(dlsym(gl, "glXGetProcAddressARB"));
+  const auto query_extensions = reinterpret_cast<QueryExtensions>(dlsym(gl, "glXQueryExtensionsString"));
+  if (!get_proc || !query_extensions) return std::nullopt;
+  const char* extensions = query_extensions(display, screen);
+  pin_gl_driver();
+  if (!extensions || !std::strstr(extensions, "GLX_MESA_query_renderer")) return std::nullopt;
+  const auto query_string = reinterpret_cast<QueryRendererString>(
+      get_proc(reinterpret_cast<const unsigned char*>("glXQueryRendererStringMESA")));
+  const char* name = query_string ? query_string(display, screen, 0, renderer_device_id) : nullptr;
+  if (!name) return std::nullopt;
+  return names_software_rasterizer(name);
+#else
+  (void)window;
+  return std::nullopt;
+#endif
 }
 
 // OpenGL where the machine has it in hardware, then any accelerated renderer,
@@ -83,19 +130,21 @@ SDL_Renderer* make_window_renderer(SDL_Window* window) {
   constexpr Uint32 accelerated = SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE;
   constexpr Uint32 software = SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE;
   if (!headless_video_driver()) {
-    bool gl_in_software = false;
-    if (const int opengl = render_driver_index("opengl"); opengl >= 0) {
+    // Where Mesa cannot tell, a GL renderer is made and asked.
+    bool gl_in_software = mesa_gl_draws_in_software(window).value_or(false);
+    if (const int opengl = render_driver_index("opengl"); opengl >= 0 && !gl_in_software) {
       if (SDL_Renderer* renderer = SDL_CreateRenderer(window, opengl, accelerated)) {
         pin_gl_driver();
         gl_in_software = gl_draws_in_software();
         if (!gl_in_software) return renderer;
         SDL_DestroyRenderer(renderer);
-        // Else SDL would show the software renderer's pictures through GL too.
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
       }
     }
-    if (!gl_in_software) {
-      if (SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, accelerated)) return renderer;
+    if (gl_in_software) {
+      // Else SDL would show the software renderer's pictures through GL too.
+      SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    } else if (SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, accelerated)) {
+      return renderer;
     }
   }
   return SDL_CreateRenderer(window, render_driver_index("software"), software);
@@ -210,21 +259,9 @@ void GraphicContext::Impl::run(const DrawOp& op) {
       SDL_RenderFillRectF(renderer, &op.where);
       break;
     }
-    case DrawOp::gradient: {
-      const float left = op.where.x, top = op.where.y, right = left + op.where.w, bottom = top + op.where.h;
-      const SDL_Vertex corners[4] = {
-          {{left, top}, op.colours[0], {0, 0}},
-          {{right, top}, op.colours[1], {0, 0}},
-          {{left, bottom}, op.colours[2], {0, 0}},
-          {{right, bottom}, op.colours[3], {0, 0}},
-      };
-      const int indices[6] = {0, 1, 2, 1, 3, 2};
-      const bool translucent =
-          std::any_of(std::begin(op.colours), std::end(op.colours), [](const SDL_Color& c) { return c.a < 255; });
-      SDL_SetRenderDrawBlendMode(renderer, translucent ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
-      SDL_RenderGeometry(renderer, nullptr, corners, 4, indices, 6);
+    case DrawOp::gradient:
+      run_gradient(op);
       break;
-    }
     case DrawOp::copy:
       SDL_SetTextureBlendMode(op.texture, op.blend);
       SDL_SetTextureAlphaMod(op.texture, op.alpha_mod);
@@ -234,6 +271,37 @@ void GraphicContext::Impl::run(const DrawOp& op) {
       else  // SDL turns clockwise about the centre of the destination
         SDL_RenderCopyExF(renderer, op.texture, nullptr, &op.where, op.angle, nullptr, SDL_FLIP_NONE);
       break;
+  }
+}
+
+void GraphicContext::Impl::run_gradient(const DrawOp& op) {
+  // Row by row in colours worked out here: every renderer then gives the top
+  // colour on the first row and the bottom colour on the last (interpolating
+  // vertex colours, SDL's software renderer misses both ends by a level).
+  const int first = static_cast<int>(std::ceil(op.where.y - 0.5f));  // rows whose centres lie inside
+  const int end = static_cast<int>(std::ceil(op.where.y + op.where.h - 0.5f));
+  if (end <= first || !(op.where.w > 0.0f)) return;
+  const long steps = static_cast<long>(end) - first - 1;
+  const SDL_Color &top = op.colours[0], &bottom = op.colours[1];
+  auto colour_of = [&](int row) {
+    if (steps == 0) return top;
+    const long i = row - first;
+    auto mix = [&](Uint8 from, Uint8 to) {  // rounded to the nearest level
+      return static_cast<Uint8>(((from * (steps - i) + to * i) * 2 + steps) / (2 * steps));
+    };
+    return SDL_Color{mix(top.r, bottom.r), mix(top.g, bottom.g), mix(top.b, bottom.b), 255};
+  };
+  auto same = [](const SDL_Color& a, const SDL_Color& b) { return a.r == b.r && a.g == b.g && a.b == b.b; };
+  SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
+  const int last_visible = std::min(end, height);
+  for (int row = std::max(first, 0); row < last_visible;) {
+    const SDL_Color colour = colour_of(row);
+    int next = row + 1;
+    while (next < last_visible && same(colour_of(next), colour)) ++next;  // one band per colour
+    SDL_SetRenderDrawColor(renderer, colour.r, colour.g, colour.b, 255);
+    const SDL_FRect band{op.where.x, static_cast<float>(row), op.where.w, static_cast<float>(next - row)};
+    SDL_RenderFillRectF(renderer, &band);
+    row = next;
   }
 }
 
@@ -254,17 +322,31 @@ bool outside(const DrawOp& op, int width, int height) {
 }
 }  // namespace
 
+namespace {
+// Whether an operation replaces every pixel of the window: a clear, or an
+// opaque fill, gradient or unturned, unblended copy over the whole window.
+bool covers(const DrawOp& op, int width, int height) {
+  const bool over_window = op.where.x <= 0 && op.where.y <= 0 && op.where.x + op.where.w >= static_cast<float>(width) &&
+                           op.where.y + op.where.h >= static_cast<float>(height);
+  switch (op.kind) {
+    case DrawOp::clear: return true;
+    case DrawOp::fill:
+    case DrawOp::gradient: {
+      const int colours = op.kind == DrawOp::fill ? 1 : 2;
+      return over_window &&
+             std::all_of(op.colours, op.colours + colours, [](const SDL_Color& c) { return c.a == 255; });
+    }
+    case DrawOp::copy:
+      return over_window && op.angle == 0.0 && op.blend == SDL_BLENDMODE_NONE && op.alpha_mod == 255;
+  }
+  return false;
+}
+}  // namespace
+
 void GraphicContext::Impl::draw(const DrawOp& op) {
   if (through_target) return run(op);
   if (outside(op, width, height)) return;  // provably draws nothing
-  bool covers_window = op.kind == DrawOp::clear;
-  if (op.kind == DrawOp::fill || op.kind == DrawOp::gradient) {
-    const int colours = op.kind == DrawOp::fill ? 1 : 4;
-    covers_window = std::all_of(op.colours, op.colours + colours, [](const SDL_Color& c) { return c.a == 255; }) &&
-                    op.where.x <= 0 && op.where.y <= 0 && op.where.x + op.where.w >= static_cast<float>(width) &&
-                    op.where.y + op.where.h >= static_cast<float>(height);
-  }
-  if (covers_window) {
+  if (covers(op, width, height)) {
     // Whatever lay beneath is replaced pixel for pixel.
     ops.clear();
     target_ops = -1;
@@ -278,13 +360,12 @@ void GraphicContext::Impl::draw(const DrawOp& op) {
 }
 
 void GraphicContext::Impl::replay_into_window() {
-  std::size_t from = 0;
-  if (target_ops >= 0) {
-    SDL_SetTextureBlendMode(target, SDL_BLENDMODE_NONE);
-    SDL_RenderCopy(renderer, target, nullptr, nullptr);
-    from = static_cast<std::size_t>(target_ops);
-  }  // else the first operation covers the window
-  for (std::size_t i = from; i < ops.size(); ++i) run(ops[i]);
+  // The target, brought up to date, holds the frame shown; the kept list
+  // starts afresh from it, so no frame draws an older frame's operations again.
+  flatten();
+  SDL_SetTextureBlendMode(target, SDL_BLENDMODE_NONE);
+  SDL_RenderCopy(renderer, target, nullptr, nullptr);
+  ++replayed;
   window_current = true;
 }
 
@@ -293,6 +374,7 @@ bool GraphicContext::Impl::update_target() {
   if (SDL_SetRenderTarget(renderer, target) != 0) return false;
   if (target_ops < 0) target_ops = 0;  // the first operation covers the target
   for (std::size_t i = static_cast<std::size_t>(target_ops); i < ops.size(); ++i) run(ops[i]);
+  replayed += ops.size() - static_cast<std::size_t>(target_ops);
   target_ops = static_cast<long>(ops.size());
   return SDL_SetRenderTarget(renderer, nullptr) == 0;
 }
@@ -360,10 +442,9 @@ void Draw::gradient_fill(GraphicContext& gc, const Rectf& rect, const Gradient& 
   DrawOp op;
   op.kind = DrawOp::gradient;
   op.where = {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-  op.colours[0] = to_sdl(gradient.top_left);
-  op.colours[1] = to_sdl(gradient.top_right);
-  op.colours[2] = to_sdl(gradient.bottom_left);
-  op.colours[3] = to_sdl(gradient.bottom_right);
+  op.colours[0] = to_sdl(gradient.top);
+  op.colours[1] = to_sdl(gradient.bottom);
+  op.colours[0].a = op.colours[1].a = 255;  // a gradient is drawn opaque
   gc.impl()->draw(op);
 }
 

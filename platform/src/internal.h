@@ -23,7 +23,7 @@ std::string picture_file_key(const std::string& path);
 // again. A texture's blend mode and modulation are those it had when drawn.
 struct DrawOp {
   enum Kind { clear, fill, gradient, copy } kind = clear;
-  SDL_Color colours[4] = {};  // clear and fill use the first
+  SDL_Color colours[2] = {};  // clear and fill use the first; a gradient runs from top to bottom
   SDL_FRect where = {};
   SDL_Texture* texture = nullptr;
   double angle = 0.0;
@@ -35,12 +35,15 @@ struct DrawOp {
 // The window, its renderer and the offscreen target.
 //
 // With a window, drawing goes straight into it, and the operations since the
-// last clear (or whole-window opaque fill) are kept: a read-back draws them
-// again into the offscreen target, where every frame used to be drawn, so it
-// gives the very pixels that target would hold. After a present the window's
-// back buffer is undefined; a frame that does not start by covering it first
-// gets the kept operations drawn again. Without a window (or with
-// `through_target`) everything is drawn into the target and flip copies it.
+// last one that covers the window (a clear, or an opaque fill, gradient or
+// plain copy over all of it) are kept: a read-back draws them again into the
+// offscreen target, where every frame used to be drawn, so it gives the very
+// pixels that target would hold. After a present the window's back buffer is
+// undefined; a frame that does not start by covering it first brings the
+// target up to date and copies it into the window, and the kept list starts
+// afresh, so a frame never draws more than the previous frame's operations
+// and one copy again. Without a window (or with `through_target`) everything
+// is drawn into the target and flip copies it.
 struct GraphicContext::Impl {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
@@ -58,6 +61,9 @@ struct GraphicContext::Impl {
 
   // Draws one operation (and keeps it, when drawing into the window).
   void draw(const DrawOp& op);
+  // Operations drawn again (a copy of the target counts one), for tests.
+  std::uint64_t replayed = 0;
+
   // Call before a texture changes or is destroyed: operations still kept
   // that use it are first drawn into the target for good.
   void texture_changing(SDL_Texture* texture);
@@ -69,14 +75,15 @@ struct GraphicContext::Impl {
 
  private:
   void run(const DrawOp& op);
+  void run_gradient(const DrawOp& op);
   void replay_into_window();
   void flatten();
-  // Kept since the last clear or whole-window fill (which comes first), or
-  // since the target took in those before them.
+  // Kept since the last operation that covers the window (which comes
+  // first), or since the target took in those before them.
   std::vector<DrawOp> ops;
   bool window_current = true;  // the window's back buffer shows every drawing
   // The target shows what lies under ops and the first target_ops of them;
-  // -1 when it shows an older frame (ops then start with a clear or fill).
+  // -1 when it shows an older frame (ops then start with one that covers).
   long target_ops = 0;
 };
 

@@ -26,4 +26,6 @@ PixelBuffer window_pixels(const GraphicContext& gc) {
   return result;
 }
 
+std::uint64_t replayed_operations(const GraphicContext& gc) { return gc.is_null() ? 0 : gc.impl()->replayed; }
+
 }  // namespace platform::testing

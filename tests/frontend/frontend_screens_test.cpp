@@ -7,6 +7,7 @@
 #include "frontend/frontend.h"
 #include "frontend/key_codes.h"
 #include "frontend_fixture.h"
+#include "platform/testing.h"
 
 namespace {
 
@@ -116,6 +117,20 @@ TEST_F(FrontendScreens, MainMenuWrapsAndLeadsToEachScreen) {
 
   keys.down(1, Key::z).down(1, Key::escape);
   EXPECT_TRUE(std::get<3>(screen(&Frontend::main_menu))) << "ESC quits even with Z held";
+}
+
+// The menu starts each frame with its opaque background, not a clear: what a
+// frame draws again must not grow with the frames shown before it.
+TEST_F(FrontendScreens, MainMenuFramesCostNoMoreTheLongerItIsShown) {
+  start();
+  std::uint64_t replayed[2] = {};
+  for (const int frames : {100, 2000}) {
+    const std::uint64_t before = platform::testing::replayed_operations(frontend->gc);
+    keys.press(frames, Key::escape);
+    screen(&Frontend::main_menu);
+    replayed[frames == 2000] = platform::testing::replayed_operations(frontend->gc) - before;
+  }
+  EXPECT_LE(replayed[1] / 2000.0, replayed[0] / 100.0 + 1.0) << replayed[0] << " in 100 frames, then " << replayed[1];
 }
 
 TEST_F(FrontendScreens, CreditsSlideEachCardThroughItsSlowRangeWhateverIsPressed) {

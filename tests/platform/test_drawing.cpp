@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <functional>
 
@@ -45,6 +47,7 @@ TEST_F(DrawingTest, FramesComeOutAsThroughTheOffscreenTarget) {
   };
   platform::Sprite tile = sprite(320, 480, false), card = sprite(400, 300, false), player = sprite(60, 50, true);
   platform::Sprite item = sprite(40, 40, true), darkness = sprite(640, 480, true);
+  platform::Sprite background = sprite(640, 480, false), star = sprite(30, 30, true);
   platform::Font font(gc_, "Tahoma", 30);
   const platform::Gradient menu(Colorf::from_bytes(23, 95, 39), Colorf::from_bytes(7, 56, 17));
 
@@ -74,6 +77,15 @@ TEST_F(DrawingTest, FramesComeOutAsThroughTheOffscreenTarget) {
         card.set_alpha(0.5f);
         card.draw(gc_, 37, 11);
       },
+      [&] {  // main menu: an opaque picture over the whole window, no clear
+        background.draw(gc_, 0, 0);
+        font.draw_text(gc_, 290, 260, "Play level\nCredits\n", Colorf::from_bytes(186, 145, 42));
+        star.draw(gc_, 200, 220);
+      },
+      [&] {  // the closing card over it
+        card.set_alpha(1.0f);
+        card.draw(gc_, 1, 0);
+      },
   };
   std::vector<PixelBuffer> shown[2];
   for (const bool through_target : {true, false}) {
@@ -88,6 +100,70 @@ TEST_F(DrawingTest, FramesComeOutAsThroughTheOffscreenTarget) {
   }
   for (std::size_t i = 0; i < shown[0].size(); ++i)
     EXPECT_EQ(std::memcmp(shown[0][i].get_data(), shown[1][i].get_data(), 640 * 480 * 4), 0) << "picture " << i;
+}
+
+// A frame drawn over the one shown before must draw again at most that one
+// frame and one copy of the whole window, however long the screen is shown.
+TEST_F(DrawingTest, FramesOverTheLastFrameReplayNoMoreTheLongerTheyAreShown) {
+  platform::SpriteDescription description;
+  description.add_frame(platform_test::solid(400, 300, {90, 160, 30, 255}));
+  platform::Sprite card(gc_, description);
+  platform::Font font(gc_, "Tahoma", 30);
+  struct Screen {
+    std::function<void(int)> draw_frame;
+    std::uint64_t operations;
+  };
+  const Screen screens[] = {
+      {[&](int) { card.draw(gc_, 1, 0); }, 1},  // a closing card left standing
+      {[&](int frame) {                         // a card fading in, with a line of text
+         card.set_alpha(static_cast<float>(frame % 60) / 60.0f);
+         card.draw(gc_, 37, 11);
+         font.draw_text(gc_, 20, 400, "fading", Colorf::white);
+       },
+       2},
+  };
+  for (const Screen& screen : screens) {
+    gc_.clear(Colorf::black);
+    window_.flip(0);
+    std::uint64_t most = 0;
+    for (int frame = 1; frame <= 2000; ++frame) {
+      const std::uint64_t before = platform::testing::replayed_operations(gc_);
+      screen.draw_frame(frame);
+      window_.flip(0);
+      most = std::max(most, platform::testing::replayed_operations(gc_) - before);
+    }
+    EXPECT_EQ(most, screen.operations + 1) << "the previous frame's operations and one copy, flat over 2000 frames";
+  }
+}
+
+// The menu gradient's end rows carry its exact colours, the rows between the
+// colour at their centres within one level; also in a part of the window.
+// (Headless, the window's renderer is SDL's software renderer.)
+TEST_F(DrawingTest, GradientsStartAndEndOnTheirExactColours) {
+  const PixelBuffer::Rgba top{23, 95, 39, 255}, bottom{7, 56, 17, 255};
+  const platform::Gradient menu(Colorf::from_bytes(23, 95, 39), Colorf::from_bytes(7, 56, 17));
+  for (const bool through_target : {false, true}) {
+    platform::testing::draw_through_offscreen_target(gc_, through_target);
+    platform::Draw::gradient_fill(gc_, platform::Rectf(0, 0, 640, 480), menu);
+    platform::Draw::gradient_fill(gc_, platform::Rectf(600, 100, 640, 200), menu);
+    window_.flip(0);
+    for (const PixelBuffer& shot : {gc_.get_pixeldata(), platform::testing::window_pixels(gc_)}) {
+      for (int x : {0, 319, 639}) {
+        EXPECT_EQ(shot.get_pixel(x, 0), top) << "x " << x;
+        EXPECT_EQ(shot.get_pixel(x, 479), bottom) << "x " << x;
+      }
+      EXPECT_TRUE(shot.get_pixel(600, 100) == top && shot.get_pixel(639, 199) == bottom &&
+                  shot.get_pixel(599, 100) != top && shot.get_pixel(600, 200) == shot.get_pixel(599, 200));
+      for (int y = 0; y < 480; ++y) {
+        const PixelBuffer::Rgba p = shot.get_pixel(100, y);
+        const float t = (y + 0.5f) / 480.0f;
+        const float expected[3] = {23 - 16 * t, 95 - 39 * t, 39 - 22 * t};
+        EXPECT_TRUE(std::fabs(p.r - expected[0]) <= 1.0f && std::fabs(p.g - expected[1]) <= 1.0f &&
+                    std::fabs(p.b - expected[2]) <= 1.0f)
+            << "row " << y << " " << p;
+      }
+    }
+  }
 }
 
 TEST(EmptyHandles, DoNothingInsteadOfCrashing) {

@@ -16,12 +16,12 @@ struct Colorf {
   static const Colorf mediumorchid;  // (186, 85, 211)
 };
 
-// Four corner colours of a rectangle fill.
+// A rectangle fill running from one colour along its top row to another
+// along its bottom row; drawn opaque.
 struct Gradient {
-  Colorf top_left, top_right, bottom_left, bottom_right;
+  Colorf top, bottom;
   Gradient() = default;
-  Gradient(const Colorf& top, const Colorf& bottom)
-      : top_left(top), top_right(top), bottom_left(bottom), bottom_right(bottom) {}
+  Gradient(const Colorf& top_colour, const Colorf& bottom_colour) : top(top_colour), bottom(bottom_colour) {}
 };
 
 }  // namespace platform

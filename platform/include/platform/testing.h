@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "platform/display.h"
@@ -16,5 +17,10 @@ void draw_through_offscreen_target(GraphicContext& gc, bool on);
 // What the window's own back buffer holds (after a flip, the frame shown),
 // not the read-back of get_pixeldata.
 PixelBuffer window_pixels(const GraphicContext& gc);
+
+// How many drawing operations the context has drawn a second time so far (to
+// put a frame back after a present or to bring the read-back up to date); a
+// copy of the whole offscreen target counts as one.
+std::uint64_t replayed_operations(const GraphicContext& gc);
 
 }  // namespace platform::testing
