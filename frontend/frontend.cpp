@@ -1,6 +1,7 @@
 #include "frontend/frontend.h"
 #include "frontend/list_navigation.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -22,6 +23,16 @@ std::string selector_frame_path(int frame) {
   char name[32];
   std::snprintf(name, sizeof name, "star_selector/%04d.png", frame);
   return name;
+}
+
+// A control byte in a file name (a line break, say) would take a list row of
+// its own, and the name goes on into the high-score file's name and the
+// profile's "name" line; such files are left out of the lists.
+bool has_control_byte(const std::string& name) {
+  return std::any_of(name.begin(), name.end(), [](char c) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7f;
+  });
 }
 
 bool profile_loads(const std::string& file) {
@@ -85,7 +96,7 @@ void Frontend::scan_files(std::string folder, std::string pattern, std::vector<s
   if (!scanner.scan(folder, pattern)) return;
   while (scanner.next()) {
     const std::string name = scanner.get_name();
-    if (name.size() < 4) continue;
+    if (name.size() < 4 || has_control_byte(name)) continue;
     DataFile file;
     try {
       if (pattern == "*.prf") {
