@@ -1,10 +1,13 @@
 #include "frontend/frontend.h"
 #include "frontend/list_navigation.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 
 #include "frontend/key_codes.h"
 #include "frontend/safe_file_writer.h"
@@ -22,6 +25,16 @@ std::string selector_frame_path(int frame) {
   char name[32];
   std::snprintf(name, sizeof name, "star_selector/%04d.png", frame);
   return name;
+}
+
+// A control byte in a file name (a line break, say) would take a list row of
+// its own, and the name goes on into the high-score file's name and the
+// profile's "name" line; such files are left out of the lists.
+bool has_control_byte(const std::string& name) {
+  return std::any_of(name.begin(), name.end(), [](char c) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7f;
+  });
 }
 
 bool profile_loads(const std::string& file) {
@@ -85,7 +98,7 @@ void Frontend::scan_files(std::string folder, std::string pattern, std::vector<s
   if (!scanner.scan(folder, pattern)) return;
   while (scanner.next()) {
     const std::string name = scanner.get_name();
-    if (name.size() < 4) continue;
+    if (name.size() < 4 || has_control_byte(name)) continue;
     DataFile file;
     try {
       if (pattern == "*.prf") {
@@ -142,16 +155,21 @@ void Frontend::save_profile() {
   for (const std::string& level : unlocked_levels) text << "unlocked_level " << level << "\n";
   text << "\n";
   const std::string file = profile_name + ".prf", path = "profiles/" + file;
-  const std::runtime_error cannot_open("Cannot open profile file '" + file + "'");
-  if (!why_not_replaceable(path).empty()) throw cannot_open;
+  const auto cannot_open = [&file](const std::string& reason) {
+    return std::runtime_error("Cannot open profile file '" + file + "': " + reason);
+  };
+  if (std::string reason = why_not_replaceable(path); !reason.empty()) throw cannot_open(reason);
   // A file that exists but does not load (a newer game's, say) was left off
   // the profile list; its levels must not be lost to the new profile.
   std::error_code missing;
   if (std::filesystem::exists(path, missing) && !profile_loads(file)) {
-    if (std::rename(path.c_str(), (path + ".bak").c_str()) != 0) throw cannot_open;
+    if (std::rename(path.c_str(), (path + ".bak").c_str()) != 0) {
+      throw cannot_open("it did not load and could not be kept as " + path + ".bak (" +
+                        std::generic_category().message(errno) + ")");
+    }
     platform::Console::write_error_line(path + " did not load; it was kept as " + path + ".bak");
   }
-  if (!write_file_safely(path, text.str()).empty()) throw cannot_open;
+  if (std::string reason = write_file_safely(path, text.str()); !reason.empty()) throw cannot_open(reason);
 }
 
 void Frontend::fill_with_gradient() {

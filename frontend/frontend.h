@@ -25,7 +25,8 @@ class Frontend {
   void run();
 
   // Appends to the list the names (less their extension) of the files in the
-  // folder matching the pattern that read without error.
+  // folder matching the pattern that read without error; a name holding a
+  // control byte (below 0x20, or 0x7f) is left out.
   static void scan_files(std::string folder, std::string pattern, std::vector<std::string>* list);
 
   // Writes the current profile to "profiles/<name>.prf"; nothing while no

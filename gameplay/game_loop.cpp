@@ -1,5 +1,5 @@
 #include <algorithm>
-#include <limits>
+#include <cmath>
 #include <string>
 
 #include "gameplay/game.h"
@@ -22,13 +22,24 @@ const std::size_t averaged_frames = 20;
 // ground already built then reaches far beyond anything the player can see.
 const std::size_t endless_list_limit = 1000;
 
-// Level speeds are doubles as large as the file says; one beyond a float's
-// range becomes an infinite speed rather than an out-of-range conversion.
-float narrow_speed(double value) {
-  const double largest = std::numeric_limits<float>::max();
-  if (value > largest) return std::numeric_limits<float>::infinity();
-  if (value < -largest) return -std::numeric_limits<float>::infinity();
-  return static_cast<float>(value);
+// The scroll speed (500 plus the bonus, pixels a second) stays within these
+// whatever a level's numbers say. A speed that reached 0 or less would stop
+// the player, or run it backwards past pieces whose outlines then stay where
+// they were last drawn, and an attempt could never be lost; a speed without
+// bound would make positions infinite. Both limits lie far outside the
+// speeds levels play at (500 to a few thousand): a fifth of the starting
+// speed, and a thousand times it.
+const double least_scroll_speed = 100.0;
+const double greatest_scroll_speed = 5.0e5;
+const double base_scroll_speed = 500.0;
+
+// The speed bonus after one frame's growth, kept within the limits above; a
+// growth that is not a number leaves the bonus as it was.
+float grown_speed_bonus(float bonus, double acceleration) {
+  const double grown = bonus + acceleration;
+  if (std::isnan(grown)) return bonus;
+  return static_cast<float>(std::clamp(grown, least_scroll_speed - base_scroll_speed,
+                                       greatest_scroll_speed - base_scroll_speed));
 }
 }  // namespace
 
@@ -64,7 +75,7 @@ GameResult Game::run() {
     float sum = 0.0f;
     for (float t : frame_times) sum += t;
     frame_time = sum / static_cast<float>(frame_times.size());
-    scroll_step = narrow_speed((speed_bonus + 500.0) * frame_time);
+    scroll_step = static_cast<float>((speed_bonus + base_scroll_speed) * frame_time);
 
     // 3-5: actions.
     if (dash_pressed) {
@@ -186,7 +197,7 @@ GameResult Game::run() {
     }
 
     // 18-19: speed growth and retiring pieces far to the left.
-    if (speed_bonus < max_speed) speed_bonus = narrow_speed(speed_bonus + acceleration);
+    if (speed_bonus < max_speed) speed_bonus = grown_speed_bonus(speed_bonus, acceleration);
     for (unsigned i = 0; i < grounds_in_window && i < grounds.size(); ++i) {
       if (grounds[i]->x < far_left) {
         Ground* ground = grounds[i];

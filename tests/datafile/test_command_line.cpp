@@ -1,7 +1,14 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <sstream>
+#include <thread>
 
 #include "temp_folder.h"
 
@@ -41,5 +48,62 @@ TEST(CommandLine, EachArgumentFormGivesItsLinesAndExitCode) {
     EXPECT_EQ(std::tuple(WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("/out.txt"), read("/err.txt")),
               std::tuple(test.exit_code, test.out + "(press any key to close this console window)\n", test.err))
         << test.arguments;
+  }
+}
+
+// The level checker on a terminal of its own, ended while its close prompt
+// waits for a key: by the key, by Ctrl-C typed, by a kill, by a hang-up. The
+// terminal has its echo and line editing back in every case, and a signal
+// still ends the program as that signal.
+TEST(CommandLine, TheTerminalGetsItsSettingsBackHoweverTheCloseWaitEnds) {
+  TempFolder folder;
+  folder.write("levels/demo.qel", "type normal\nbackground sky\nground 0 4 g n\nitem 1 2 s\nitemdef s 1 0 a b c\n");
+  setenv("LSAN_OPTIONS", "suppressions=" MORVANE_SOURCE_DIR "/tests/lsan.supp:print_suppressions=0", 1);
+  const struct { const char* what; const char* typed; int signal; } cases[] = {
+      {"a key", "k", 0}, {"Ctrl-C", "\x03", SIGINT}, {"kill", nullptr, SIGTERM}, {"hang-up", nullptr, SIGHUP}};
+  for (const auto& test : cases) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+    const std::string terminal_name = ptsname(master);
+    const pid_t program = fork();
+    ASSERT_GE(program, 0);
+    if (program == 0) {  // the program in a session whose controlling terminal is the new one
+      setsid();
+      const int terminal = open(terminal_name.c_str(), O_RDWR);
+      if (terminal < 0 || chdir(folder.path.c_str()) != 0) _exit(126);
+      dup2(terminal, STDIN_FILENO), dup2(terminal, STDOUT_FILENO), dup2(terminal, STDERR_FILENO);
+      execl(MORVANE_PROGRAM, MORVANE_PROGRAM, "-cs", "demo.qel", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    const int terminal = open(terminal_name.c_str(), O_RDWR | O_NOCTTY);
+    const auto echo_and_editing = [&] {
+      termios now{};
+      tcgetattr(terminal, &now);
+      return (now.c_lflag & (ECHO | ICANON)) == (ECHO | ICANON);
+    };
+    // Wait for the prompt, then for the raw mode it waits in.
+    std::string shown;
+    pollfd output{master, POLLIN, 0};
+    while (shown.find("window)") == std::string::npos && poll(&output, 1, 20000) > 0) {
+      char chunk[256];
+      const ssize_t got = read(master, chunk, sizeof chunk);
+      if (got <= 0) break;
+      shown.append(chunk, static_cast<std::size_t>(got));
+    }
+    for (int tries = 0; echo_and_editing() && tries < 2000; ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_FALSE(echo_and_editing()) << test.what << ": the prompt waits in raw mode; it showed " << shown;
+    if (test.typed) {
+      EXPECT_EQ(write(master, test.typed, 1), 1);
+    } else {
+      kill(program, test.signal);
+    }
+    int status = 0;
+    waitpid(program, &status, 0);
+    EXPECT_EQ(std::pair(WIFSIGNALED(status) ? WTERMSIG(status) : 0, WIFEXITED(status) ? WEXITSTATUS(status) : -1),
+              std::pair(test.signal, test.signal ? -1 : 0)) << test.what;
+    EXPECT_TRUE(echo_and_editing()) << test.what << ": the terminal is left without echo or line editing";
+    close(terminal), close(master);
   }
 }

@@ -1,5 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <tuple>
 
@@ -171,7 +173,20 @@ TEST_F(FrontendScreens, ProfileSavesHoldNameAndLevelsAndKeepAFileThatDoesNotLoad
 
   std::filesystem::create_directories(tree.path / "profiles/bob.prf"), frontend->profile_name = "bob";
   EXPECT_THAT([&] { frontend->save_profile(); },
-              ThrowsMessage<std::runtime_error>(StrEq("Cannot open profile file 'bob.prf'")));
+              ThrowsMessage<std::runtime_error>(StrEq("Cannot open profile file 'bob.prf': Is a directory")));
+
+  // A write that stops part way, as on a full disk, says so and keeps the old file.
+  frontend->profile_name = "anna", frontend->unlocked_levels.assign(100, std::string(100, 'L'));
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit small{1000, limit.rlim_max};
+  const auto old_handler = signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
+  EXPECT_THAT([&] { frontend->save_profile(); },
+              ThrowsMessage<std::runtime_error>(StrEq("Cannot open profile file 'anna.prf': File too large")));
+  setrlimit(RLIMIT_FSIZE, &limit);
+  signal(SIGXFSZ, old_handler);
+  EXPECT_EQ(tree.read("profiles/anna.prf"), "name anna\nunlocked_level forest\nunlocked_level cave\n\n");
 }
 
 // Root may write any file, so this runs as an ordinary user (the ctest case
@@ -184,11 +199,18 @@ TEST_F(FrontendScreens, PermissionsKeepAProfileThatCannotBeWritten) {
   for (const auto bits : {0444, 0}) {
     std::filesystem::permissions(file, std::filesystem::perms(bits));
     EXPECT_THAT([&] { frontend->save_profile(); },
-                ThrowsMessage<std::runtime_error>(StrEq("Cannot open profile file 'ANNA.prf'")));
+                ThrowsMessage<std::runtime_error>(StrEq("Cannot open profile file 'ANNA.prf': Permission denied")));
     EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(bits));
     std::filesystem::permissions(file, std::filesystem::perms(0644));
     EXPECT_EQ(tree.listing("profiles"), "ANNA.prf=name ANNA\nunlocked_level forest\n;") << bits << ": no backup";
   }
+  // A read-only folder: no new profile file, and the reason.
+  std::filesystem::permissions(tree.path / "profiles", std::filesystem::perms(0555));
+  frontend->profile_name = "NEW";
+  EXPECT_THAT([&] { frontend->save_profile(); },
+              ThrowsMessage<std::runtime_error>(StrEq("Cannot open profile file 'NEW.prf': Permission denied")));
+  std::filesystem::permissions(tree.path / "profiles", std::filesystem::perms(0755));
+  EXPECT_EQ(tree.listing("profiles"), "ANNA.prf=name ANNA\nunlocked_level forest\n;");
 }
 
 }  // namespace

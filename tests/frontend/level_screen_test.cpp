@@ -127,6 +127,30 @@ TEST_F(LevelScreen, ResultAndHighScoreScreensWaitForAFreshZAndShowTheirTexts) {
   keys.settle();
 }
 
+// A file name with a line break would take two rows and shift the rows below
+// it: such a level is left out, so each row plays the level it shows.
+TEST_F(LevelScreen, EachRowOfTheListPlaysTheLevelItShows) {
+  for (const char* name : {"a\nb", "endless", "meadow"}) tree.add_level(name, "lives 0\n");
+  frontend = std::make_unique<Frontend>(), frontend->profile_name = "ANNA";
+  keys.press(2, Key::down).press(6, Key::z);
+  for (std::uint64_t frame = 12; frame < 100; frame += 4) keys.press(frame, Key::z);  // leaves the high scores
+  EXPECT_EQ(frontend->play_level(), Screen::main_menu);
+  keys.settle();
+  // The list as last drawn: count its rows of text.
+  frontend->gc.clear(platform::Colorf::black);
+  frontend->snapshot.draw(frontend->gc, 0, 0);
+  const platform::PixelBuffer shot = frontend->gc.get_pixeldata();
+  int text_rows = 0;
+  bool in_text = false;
+  for (int y = 0; y < 340; ++y) {
+    const bool text = text_in(shot, 60, y, 640, y + 1);
+    text_rows += text && !in_text;
+    in_text = text;
+  }
+  EXPECT_EQ(std::tuple(frontend->levels, text_rows, tree.listing("high_scores")),
+            std::tuple(std::vector<std::string>{"endless", "meadow"}, 2, std::string("meadow.scr=0 ANNA\n;")));
+}
+
 TEST_F(LevelScreen, LevelListLeavesWithEscOrWithoutLevels) {
   keys.press(2, Key::escape);
   EXPECT_EQ(frontend->play_level(), Screen::main_menu);

@@ -1,6 +1,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <limits>
 #include <utility>
@@ -93,6 +94,32 @@ TEST_F(Play, EachWayAnAttemptEndsGivesItsResult) {
       g.player.alive = alive;
     });
     EXPECT_EQ(std::pair(result.won, result.score), std::pair(won, 0)) << "height " << y;
+  }
+}
+
+// Whatever numbers a level holds, speeds and positions stay finite and an
+// attempt without input ends by the loop's own tests: the player runs off the
+// end of a short runway and falls, or reaches the end. ESC, held back for
+// 20000 frames, is never needed.
+TEST_F(Play, AnyNumbersOfALevelLeaveAnAttemptThatEndsWithFiniteSpeeds) {
+  constexpr double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+  constexpr int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+  const struct { const char* what; double acceleration, max_speed; int end; bool won; } cases[] = {
+      {"slowing without bound", -1e300, 1000, -1, false}, {"slowing at infinity", -inf, 1000, -1, false},
+      {"speeding without bound", 1e300, 1e300, -1, false}, {"speeding at infinity", inf, inf, -1, false},
+      {"acceleration not a number", nan, 1000, -1, false}, {"max_speed not a number", 0.2, nan, -1, false},
+      {"max_speed at minus infinity", 0.2, -inf, -1, false}, {"end past any run", inf, inf, most, false},
+      {"end reached at the greatest speed", 1e300, inf, 100000, true},
+  };
+  for (const auto& c : cases) {
+    level = LevelData();
+    runway(3).set("acceleration", c.acceleration).set("max_speed", c.max_speed);
+    if (c.end != -1) level.set("end", c.end);
+    level.ground(most, least, "flat").item(least, most, "coin").itemdef("coin", 10, 0, "no", "no", "no");
+    const GameResult r = play({}, 20000);
+    EXPECT_EQ(std::tuple(r.won, r.score < 20000, std::isfinite(game->player.get_x()), std::isfinite(game->speed_bonus),
+                         std::isfinite(game->scroll_step)),
+              std::tuple(c.won, true, true, true, true)) << c.what << ": score " << r.score;
   }
 }
 
