@@ -86,8 +86,9 @@ TEST_F(LevelBuilding, FailuresHalfWayLeaveTheBuiltObjectsToTheGame) {
 
   std::filesystem::remove("images/black_layer.xml");
   EXPECT_THAT([&] { make(level); },
-              testing::ThrowsMessage<std::runtime_error>(testing::AllOf(
-                  testing::StartsWith("Could not load black layer sprite: "), testing::HasSubstr("'images/black_layer.xml'"))));
+              testing::ThrowsMessage<std::runtime_error>(
+                  testing::AllOf(testing::StartsWith("Could not load black layer sprite: "),
+                                 testing::HasSubstr("'images/black_layer.xml'"))));
 }
 
 }  // namespace

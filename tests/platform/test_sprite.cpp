@@ -119,7 +119,8 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   <sprite name="speed"><image file="sheet.png"/><animation speed="fast"/></sprite>
   <sprite name="thousand">)" + many_frames + R"(</sprite>
   <sprite name="tiles">)" + tiles + R"(</sprite>
-  <sprite name="big_cells"><image file="sheet.png"><grid size="8192,8192"/></image><image file="sheet.png"><grid size="8192,8192"/></image></sprite>
+  <sprite name="big_cells"><image file="sheet.png"><grid size="8192,8192"/></image>
+                           <image file="sheet.png"><grid size="8192,8192"/></image></sprite>
 </resources>)");
   platform::ResourceManager resources(items);
   EXPECT_TRUE(resources.has_sprite("run") && !resources.has_sprite("jump1"));
@@ -158,7 +159,8 @@ TEST_F(SpriteTest, ASpriteOfMillionsOfFramesIsRefusedNamingFileAndSprite) {
   platform::PNGProvider::save(solid(100, 100, red), (folder_.path / "square.png").string());
   std::string images;
   for (int i = 0; i < 300; ++i) images += R"(<image file="square.png"><grid size="1,1" array="100,100"/></image>)";
-  const std::string file = folder_.write("flood.xml", "<resources><sprite name=\"flood\">" + images + "</sprite></resources>");
+  const std::string file =
+      folder_.write("flood.xml", "<resources><sprite name=\"flood\">" + images + "</sprite></resources>");
   platform::ResourceManager resources(file);
   EXPECT_THAT([&] { Sprite s(gc_, "flood", &resources); },
               throws_naming("Sprite 'flood' in resource file '" + file + "' has more than 1000 frames"));
@@ -180,9 +182,11 @@ TEST_F(SpriteTest, PipesDevicesAndHugeResourceFilesAreRefusedAtOnce) {
         [&] { platform::CollisionOutline outline(path); },
         [&] { platform::ResourceManager r(sprites); Sprite s(gc_, "s", &r); }};
     for (const auto& load : loads)
-      EXPECT_THAT(message_without_waiting(load, pipe), AllOf(HasSubstr("'" + path + "': "), HasSubstr("not a regular file")));
+      EXPECT_THAT(message_without_waiting(load, pipe),
+                  AllOf(HasSubstr("'" + path + "': "), HasSubstr("not a regular file")));
   }
-  const std::string huge = folder_.write("huge.xml", "<resources><!-- " + std::string(1 << 20, ' ') + " --></resources>");
+  const std::string huge =
+      folder_.write("huge.xml", "<resources><!-- " + std::string(1 << 20, ' ') + " --></resources>");
   EXPECT_THAT(message_without_waiting([&] { platform::ResourceManager r(huge); }, pipe),
               HasSubstr("'" + huge + "': larger than 1048576 bytes"));
 }
