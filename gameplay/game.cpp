@@ -36,7 +36,7 @@ Game::Game(platform::GraphicContext& gc, platform::InputDevice& keyboard, platfo
     platform::ResourceManager resources("images/black_layer.xml");
     darkness_layer = platform::Sprite(this->gc, "black_layer", &resources, platform::ImageImportDescription());
   } catch (...) {
-    throw std::runtime_error("Could not load black layer sprite");
+    throw std::runtime_error("Could not load black layer sprite: " + load_failure_reason());
   }
 }
 

@@ -1,5 +1,20 @@
 #pragma once
+#include <exception>
+#include <string>
+
 #include "platform/display.h"
+
+// Inside a catch block: the message of the error being handled (the layer's
+// own, naming the file and the reason), for the loaders' fixed messages.
+inline std::string load_failure_reason() {
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    return error.what();
+  } catch (...) {
+    return "unknown error";
+  }
+}
 
 // Base of every drawable game object: a position, a depth and the graphic
 // context its sprites are built and drawn with. Moving an element by dx moves

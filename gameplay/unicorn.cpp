@@ -33,7 +33,7 @@ Unicorn::Unicorn(const std::string& resource_path, platform::GraphicContext& gc,
     dash_sprite = platform::Sprite(this->gc, "dash", &resources, import);
     current_sprite = platform::Sprite(this->gc, "run", &resources, import);
   } catch (...) {
-    throw std::runtime_error("Could not load unicorn sprite");
+    throw std::runtime_error("Could not load unicorn sprite: " + load_failure_reason());
   }
   upper_outline = platform::CollisionOutline("images/unicorn_outline_upper.png", 128, platform::accuracy_medium, true);
   middle_outline = platform::CollisionOutline("images/unicorn_outline_middle.png", 128, platform::accuracy_medium, true);

@@ -9,7 +9,7 @@
 // (positive upwards); it is drawn at screen row reference_height - y.
 class Unicorn : public GraphicElement {
  public:
-  // Throws std::runtime_error("Could not load unicorn sprite") when a sprite
+  // Throws std::runtime_error("Could not load unicorn sprite: " and the reason) when a sprite
   // cannot be loaded; a missing outline picture passes the platform layer's
   // exception through.
   Unicorn(const std::string& resource_path, platform::GraphicContext& gc, float x, float y, float z,

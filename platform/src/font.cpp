@@ -11,6 +11,7 @@
 
 #include "internal.h"
 #include "platform/error.h"
+#include "regular_file.h"
 
 namespace platform {
 
@@ -42,6 +43,23 @@ std::string font_file_for(const std::string& typeface) {
   if (file.empty()) throw Exception("No font found for typeface '" + typeface + "'");
   found.emplace(typeface, file);
   return file;
+}
+
+// Opens the face's file as every layer file is opened: a named pipe or device
+// in its place is refused instead of waited on.
+TTF_Font* open_font_file(const std::string& file, int point_size) {
+  std::string reason;
+  std::FILE* handle = open_regular_file(file, reason);
+  if (!handle) throw Exception("Could not open font file '" + file + "': " + reason);
+  SDL_RWops* stream = SDL_RWFromFP(handle, SDL_TRUE);
+  if (!stream) {
+    std::fclose(handle);
+    throw Exception("Could not open font file '" + file + "': " + SDL_GetError());
+  }
+  // Closes the stream itself, whether or not the font opens.
+  TTF_Font* font = TTF_OpenFontRW(stream, 1, point_size);
+  if (!font) throw Exception("Could not open font file '" + file + "': " + TTF_GetError());
+  return font;
 }
 
 // Rendered lines kept per font; the play loop draws the same texts each frame.
@@ -134,8 +152,7 @@ Font::Font(GraphicContext&, const std::string& typeface, int height) {
     int low = 1, high = height * 2, best = 1;
     while (low <= high) {
       const int size = (low + high) / 2;
-      TTF_Font* candidate = TTF_OpenFont(file.c_str(), size);
-      if (!candidate) throw Exception("Could not open font file '" + file + "': " + TTF_GetError());
+      TTF_Font* candidate = open_font_file(file, size);
       const bool fits = TTF_FontLineSkip(candidate) <= height;
       TTF_CloseFont(candidate);
       if (fits) {
@@ -147,8 +164,7 @@ Font::Font(GraphicContext&, const std::string& typeface, int height) {
     }
     known = point_sizes.emplace(key, best).first;
   }
-  TTF_Font* best_font = TTF_OpenFont(file.c_str(), known->second);
-  if (!best_font) throw Exception("Could not open font file '" + file + "': " + TTF_GetError());
+  TTF_Font* best_font = open_font_file(file, known->second);
   impl->font = best_font;
   impl->line_spacing = height;
   impl->ascent = TTF_FontAscent(best_font);

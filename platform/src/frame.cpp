@@ -103,7 +103,7 @@ std::string picture_file_key(const std::string& path) {
   const fs::path absolute = fs::absolute(path, error);
   if (error || !fs::exists(absolute, error)) throw Exception("Could not load picture '" + path + "': no such file");
   if (!fs::is_regular_file(absolute, error))
-    throw Exception("Could not load picture '" + path + "': not a file");
+    throw Exception("Could not load picture '" + path + "': not a regular file");
   const auto size = fs::file_size(absolute, error);
   const auto stamp = fs::last_write_time(absolute, error).time_since_epoch().count();
   return absolute.lexically_normal().string() + '|' + std::to_string(size) + '|' + std::to_string(stamp);

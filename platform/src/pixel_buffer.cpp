@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "regular_file.h"
 
 namespace platform {
 
@@ -137,8 +138,9 @@ PixelBuffer PNGProvider::load(const std::string& path) {
     }
   } reader;
   Decoding& decoding = reader.decoding;
-  decoding.file = std::fopen(path.c_str(), "rb");
-  if (!decoding.file) throw Exception("Could not load picture '" + path + "': " + std::strerror(errno));
+  std::string reason;
+  decoding.file = open_regular_file(path, reason);
+  if (!decoding.file) throw Exception("Could not load picture '" + path + "': " + reason);
   reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &decoding, on_png_error, on_png_warning);
   if (reader.png) reader.info = png_create_info_struct(reader.png);
   if (!reader.info) throw Exception("Could not load picture '" + path + "': out of memory");

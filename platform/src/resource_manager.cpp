@@ -1,25 +1,44 @@
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <unordered_map>
 
 #include "platform/error.h"
 #include "platform/sprite.h"
+#include "regular_file.h"
 #include "resource_manager_impl.h"
 
 namespace platform {
 
+namespace {
+
+// The shipped resource files are under a kilobyte; a sprite at its frame limit
+// needs some tens of kilobytes. A larger file is refused before parsing.
+constexpr std::size_t max_resource_file_bytes = 1024 * 1024;
+
+// "line L, column C" of a byte offset, both counted from 1.
+std::string line_and_column(const std::string& text, std::ptrdiff_t offset) {
+  const auto end = text.begin() + std::clamp<std::ptrdiff_t>(offset, 0, static_cast<std::ptrdiff_t>(text.size()));
+  const auto line = std::count(text.begin(), end, '\n') + 1;
+  const auto line_start = std::find(std::make_reverse_iterator(end), text.rend(), '\n').base();
+  return "line " + std::to_string(line) + ", column " + std::to_string(end - line_start + 1);
+}
+
+}  // namespace
+
 ResourceManager::ResourceManager(const std::string& path) : impl_(std::make_shared<Impl>()) {
   impl_->path = path;
   impl_->folder = std::filesystem::path(path).parent_path().string();
-  const pugi::xml_parse_result parsed = impl_->document.load_file(path.c_str());
-  if (parsed.status == pugi::status_file_not_found)
-    throw Exception("Could not open resource file '" + path + "': no such file");
-  if (parsed.status == pugi::status_io_error || parsed.status == pugi::status_out_of_memory)
+  std::string text, reason;
+  if (!read_regular_file(path, max_resource_file_bytes, text, reason))
+    throw Exception("Could not open resource file '" + path + "': " + reason);
+  const pugi::xml_parse_result parsed = impl_->document.load_buffer(text.data(), text.size());
+  if (parsed.status == pugi::status_out_of_memory)
     throw Exception("Could not read resource file '" + path + "': " + parsed.description());
   if (!parsed)
-    throw Exception("Resource file '" + path + "' is not valid XML: " + parsed.description() + " at byte " +
-                    std::to_string(parsed.offset));
+    throw Exception("Resource file '" + path + "' is not valid XML: " + parsed.description() + " at " +
+                    line_and_column(text, parsed.offset));
   const pugi::xml_node root = impl_->document.child("resources");
   if (!root) throw Exception("Resource file '" + path + "' has no <resources> root element");
   for (const pugi::xml_node sprite : root.children("sprite")) {

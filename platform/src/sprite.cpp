@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <numeric>
@@ -36,6 +37,12 @@ struct Sprite::Impl {
 namespace {
 
 constexpr int default_delay_ms = 60;
+
+// The shipped sprites have at most 8 frames. Without these limits a small
+// resource file could name millions of grid cells, or the same large cell
+// over and over, and level start would freeze while memory fills.
+constexpr std::size_t max_sprite_frames = 1000;
+constexpr std::int64_t max_sprite_pixels = std::int64_t{8192} * 8192;  // one picture of the largest size
 
 std::shared_ptr<Sprite::Impl> make_sprite(std::shared_ptr<const FrameList> frames, std::vector<int> delays,
                                           bool loop) {
@@ -96,31 +103,60 @@ Sprite::Sprite(GraphicContext&, const std::string& resource_id, ResourceManager*
     throw Exception("Resource file '" + manager.path + "' has no sprite '" + resource_id + "'");
   const pugi::xml_node node = found->second;
 
-  auto frames = std::make_shared<FrameList>();
-  for (const pugi::xml_node image : node.children("image")) {
-    const std::string file = image.attribute("file").value();
+  // Every <image> is read and the limits checked before any picture is decoded or cut.
+  struct Image {
+    std::string path;
+    bool whole = true;
+    int x = 0, y = 0, w = 0, h = 0, columns = 1, rows = 1;
+  };
+  std::vector<Image> images;
+  std::size_t frame_count = 0;
+  std::int64_t pixels = 0;  // in the frames
+  const auto check_limits = [&] {
+    if (frame_count > max_sprite_frames)
+      throw Exception(what + " has more than " + std::to_string(max_sprite_frames) + " frames");
+    if (pixels > max_sprite_pixels)
+      throw Exception(what + " has more than " + std::to_string(max_sprite_pixels) + " pixels in its frames");
+  };
+  for (const pugi::xml_node element : node.children("image")) {
+    Image image;
+    const std::string file = element.attribute("file").value();
     if (file.empty()) throw Exception(what + ": an <image> has no file");
-    const std::string path = (std::filesystem::path(manager.folder) / file).string();
+    image.path = (std::filesystem::path(manager.folder) / file).string();
+    if (const pugi::xml_node grid = element.child("grid")) {
+      image.whole = false;
+      parse_pair(grid.attribute("pos").as_string("0,0"), image.x, image.y, what + ", grid pos");
+      parse_pair(grid.attribute("size").value(), image.w, image.h, what + ", grid size");
+      parse_pair(grid.attribute("array").as_string("1,1"), image.columns, image.rows, what + ", grid array");
+      const std::int64_t cells = std::int64_t{image.columns} * image.rows;
+      if (image.columns <= 0 || image.rows <= 0 || cells > 10000)
+        throw Exception(what + ": grid array must be at least 1,1 and at most 10000 cells");
+      frame_count += static_cast<std::size_t>(cells);
+      pixels += cells * std::max(image.w, 0) * std::max(image.h, 0);
+    } else {
+      ++frame_count;
+    }
+    check_limits();
+    images.push_back(std::move(image));
+  }
+
+  auto frames = std::make_shared<FrameList>();
+  for (const Image& image : images) {
     try {
-      const pugi::xml_node grid = image.child("grid");
-      if (!grid) {
-        frames->push_back(cached_frame(path, nullptr));
-        continue;
-      }
-      int x = 0, y = 0, w = 0, h = 0, columns = 1, rows = 1;
-      parse_pair(grid.attribute("pos").as_string("0,0"), x, y, what + ", grid pos");
-      parse_pair(grid.attribute("size").value(), w, h, what + ", grid size");
-      parse_pair(grid.attribute("array").as_string("1,1"), columns, rows, what + ", grid array");
-      if (columns <= 0 || rows <= 0 || columns * rows > 10000)
-        throw Exception(what + ": grid array must be at least 1,1");
-      for (int row = 0; row < rows; ++row) {
-        for (int column = 0; column < columns; ++column) {
-          const SDL_Rect cell{x + column * w, y + row * h, w, h};
-          frames->push_back(cached_frame(path, &cell));
+      if (image.whole) frames->push_back(cached_frame(image.path, nullptr));
+      for (int row = 0; !image.whole && row < image.rows; ++row) {
+        for (int column = 0; column < image.columns; ++column) {
+          const SDL_Rect cell{image.x + column * image.w, image.y + row * image.h, image.w, image.h};
+          frames->push_back(cached_frame(image.path, &cell));
         }
       }
     } catch (const Exception& error) {
       throw Exception(what + ": " + error.what());
+    }
+    if (image.whole) {
+      // A whole picture's size is known once it is decoded.
+      pixels += std::int64_t{frames->back()->width()} * frames->back()->height();
+      check_limits();
     }
   }
   if (frames->empty()) throw Exception(what + " has no <image>");

@@ -5,6 +5,7 @@
 #include <SDL_ttf.h>
 
 #include <algorithm>
+#include <string>
 
 #include "internal.h"
 #include "platform/error.h"
@@ -23,9 +24,46 @@ SetupCore::SetupCore() {
 }
 SetupCore::~SetupCore() = default;
 
+namespace {
+
+// SDL's video drivers that can show a window, in SDL's own order of trying
+// them. Left out: those that show nothing (SDL would otherwise fall back to
+// one and the game would run unseen), and Wayland where no Wayland display
+// can be named (libwayland would only print its own complaint).
+std::string display_drivers() {
+  const auto set = [](const char* name) {
+    const char* value = SDL_getenv(name);
+    return value && *value;
+  };
+  std::string drivers;
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    const std::string driver = SDL_GetVideoDriver(i);
+    if (driver == "offscreen" || driver == "dummy" || driver == "evdev") continue;
+    if (driver == "wayland" && !set("WAYLAND_DISPLAY") && !set("XDG_RUNTIME_DIR")) continue;
+    drivers += (drivers.empty() ? "" : ",") + driver;
+  }
+  return drivers;
+}
+
+}  // namespace
+
 SetupDisplay::SetupDisplay() {
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-    throw Exception(std::string("Could not start the display: ") + SDL_GetError());
+  // A driver chosen with SDL_VIDEODRIVER (the tests choose a headless one) is
+  // used as it is; otherwise only a real display will do.
+  const char* chosen = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  const bool driver_chosen = chosen && *chosen;
+  const std::string drivers = driver_chosen ? chosen : display_drivers();
+  // An empty list would let SDL try every driver.
+  bool started = !drivers.empty();
+  if (started) {
+    if (!driver_chosen) SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+    started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (!driver_chosen) SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+  }
+  if (!started && !driver_chosen)
+    throw Exception("There is no display to show the game on: DISPLAY and WAYLAND_DISPLAY name none that can be "
+                    "opened");
+  if (!started) throw Exception(std::string("Could not start the display: ") + SDL_GetError());
   IMG_Init(IMG_INIT_PNG);
   if (TTF_Init() != 0) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -46,6 +46,29 @@ TEST_F(Elements, LoadFailuresKeepTheirOwnMessages) {
   EXPECT_THROW(Unicorn("images/pony/pony.xml", screen.gc, 0, 200, 1, 400), platform::Exception);
 }
 
+// A broken resource file: each kind keeps its own message, and the parser's
+// reason and position, naming the file, comes with it (in the message where it
+// is a std::runtime_error, on the error stream just before a fixed C-string).
+TEST_F(Elements, BrokenResourceFilesGiveTheParsersReasonAndPosition) {
+  tree.write("images/broken.xml", "<resources>\n<sprite name=\"ground\">\n</resources>\n");
+  const std::string reason = "Resource file 'images/broken.xml' is not valid XML: Start-end tags mismatch at line 3";
+  const std::pair<std::function<void()>, std::string> cases[] = {
+      {[&] { Background("images/broken.xml", screen.gc, 0, 3); }, "Could not load background sprite (check"},
+      {[&] { Ground("images/broken.xml", "images/flat_out.png", 4, nullptr, screen.gc, 0, 0, 1); },
+       "Could not load ground sprite (check"},
+      {[&] { Item("coin", "coin", "images/broken.xml", "images/coin_out.png", screen.gc, 0, 0, 1, 0, 0); },
+       "Could not load Item sprite (check"},
+  };
+  for (const auto& [build, expected] : cases) {
+    testing::internal::CaptureStderr();
+    const std::string message = message_of(build);
+    EXPECT_EQ(message.substr(0, expected.size()), expected);
+    EXPECT_EQ(testing::internal::GetCapturedStderr().substr(0, reason.size()), reason) << expected;
+  }
+  EXPECT_EQ(message_of([&] { Unicorn("images/broken.xml", screen.gc, 0, 200, 1, 400); }).substr(0, 42 + reason.size()),
+            "exception: Could not load unicorn sprite: " + reason);
+}
+
 struct Player : Elements {
   Unicorn unicorn{"images/pony/pony.xml", screen.gc, 0.0f, 200.0f, 1.0f, 400.0f};
 };

@@ -86,7 +86,9 @@ TEST_F(LevelBuilding, FailuresHalfWayLeaveTheBuiltObjectsToTheGame) {
 
   std::filesystem::remove("images/black_layer.xml");
   EXPECT_THAT([&] { make(level); },
-              testing::ThrowsMessage<std::runtime_error>(testing::StrEq("Could not load black layer sprite")));
+              testing::ThrowsMessage<std::runtime_error>(
+                  testing::AllOf(testing::StartsWith("Could not load black layer sprite: "),
+                                 testing::HasSubstr("'images/black_layer.xml'"))));
 }
 
 }  // namespace

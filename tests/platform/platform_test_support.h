@@ -4,9 +4,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <climits>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <string>
 
 #include "datafile/temp_folder.h"
@@ -25,6 +31,28 @@ inline platform::PixelBuffer solid(int width, int height, platform::PixelBuffer:
 // Matches a call that throws a platform::Exception whose message holds `text`.
 inline auto throws_naming(const std::string& text) {
   return ::testing::ThrowsMessage<platform::Exception>(::testing::HasSubstr(text));
+}
+
+// The message of the platform::Exception that `load` throws, or "" when it
+// throws none. A load still waiting after ten seconds (opened a named pipe and
+// blocked) fails the test; it is then released by opening the pipe's other end.
+inline std::string message_without_waiting(const std::function<void()>& load, const std::string& pipe) {
+  auto done = std::async(std::launch::async, [&]() -> std::string {
+    try {
+      load();
+    } catch (const platform::Exception& error) {
+      return error.what();
+    }
+    return "";
+  });
+  if (done.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+    ADD_FAILURE() << "still waiting on " << pipe;
+    while (done.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout) {
+      const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+      if (writer >= 0) ::close(writer);  // the reader sees the end of the file
+    }
+  }
+  return done.get();
 }
 
 class WindowTest : public ::testing::Test {

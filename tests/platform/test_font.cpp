@@ -1,3 +1,6 @@
+#include <fontconfig/fontconfig.h>
+#include <sys/stat.h>
+
 #include "platform_test_support.h"
 
 namespace {
@@ -50,6 +53,38 @@ TEST(FontErrors, BadHeightThrowsAndAFontMayPrecedeTheWindow) {
   EXPECT_THROW(Font(none, "Verdana", 0), platform::Exception);
   Font early(none, "Verdana", 14);
   early.draw_text(none, 0, 0, "nothing to draw on", Colorf::black);
+}
+
+// A face's file that became a named pipe after fontconfig listed it is refused,
+// naming it, where opening it used to hang the game.
+TEST(FontErrors, AFontFileThatIsAPipeIsRefusedAtOnce) {
+  TempFolder folder;
+  const std::string face = (folder.path / "face.ttf").string();
+  ASSERT_TRUE(FcInit());
+  FcPattern* sans = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:scalable=true"));
+  FcConfigSubstitute(nullptr, sans, FcMatchPattern);
+  FcDefaultSubstitute(sans);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, sans, &result);
+  FcChar8* file = nullptr;
+  ASSERT_TRUE(match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch);
+  std::filesystem::copy_file(reinterpret_cast<const char*>(file), face);
+  FcPatternDestroy(match);
+  FcPatternDestroy(sans);
+
+  // For this test fontconfig knows that one face only.
+  FcConfig* machine = FcConfigReference(nullptr);
+  FcConfig* only_the_face = FcConfigCreate();
+  ASSERT_TRUE(FcConfigAppFontAddFile(only_the_face, reinterpret_cast<const FcChar8*>(face.c_str())));
+  FcConfigSetCurrent(only_the_face);
+  std::filesystem::remove(face);
+  ASSERT_EQ(mkfifo(face.c_str(), 0600), 0);
+  platform::GraphicContext none;
+  EXPECT_THAT(platform_test::message_without_waiting([&] { Font(none, "Morvane Pipe Face", 14); }, face),
+              testing::HasSubstr("Could not open font file '" + face + "': not a regular file"));
+  FcConfigSetCurrent(machine);
+  FcConfigDestroy(machine);
+  FcConfigDestroy(only_the_face);
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ TEST(PngDecoding, BrokenPicturesFailCleanly) {
       {"bad_colour_type", "Invalid IHDR data"}, {"bad_bit_depth", "Invalid IHDR data"},
       {"zero_width", "Invalid IHDR data"}, {"palette_missing", "Missing PLTE"}, {"bad_data_crc", "CRC error"},
       {"bad_zlib_data", "invalid block type"}, {"no_image_data", "IEND"}, {"missing_rows", "Not enough image data"},
-      {"cut_in_data", "ends in the middle of a chunk"}, {"missing", "No such file"},
+      {"cut_in_data", "ends in the middle of a chunk"}, {"missing", "no such file"},
   };
   testing::internal::CaptureStderr();
   for (const auto& expected : broken) {

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <cmath>
 
 #include "platform_test_support.h"
@@ -5,7 +7,8 @@
 namespace {
 
 using namespace platform;
-using platform_test::solid, platform_test::throws_naming;
+using platform_test::solid, platform_test::throws_naming, platform_test::message_without_waiting;
+using ::testing::AllOf, ::testing::HasSubstr;
 
 const PixelBuffer::Rgba red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255}, white{255, 255, 255, 255};
 
@@ -99,8 +102,11 @@ TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
 TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   platform::PNGProvider::save(solid(20, 10, red, 10, blue), (folder_.path / "sheet.png").string());
   folder_.write("corrupt.png", "\x89PNG\r\n\x1a\n this is not a picture");
-  const std::string bad = folder_.write("bad.xml", "<resources><sprite name=\"run\"></resources>");
-  folder_.write("items.xml", R"(<?xml version="1.0"?>
+  const std::string bad = folder_.write("bad.xml", "<resources>\n  <sprite name=\"run\">\n</resources>");
+  std::string many_frames, tiles;  // 1000 frames, at most a sprite has; then 1200
+  for (int i = 0; i < 5; ++i) many_frames += R"(<image file="sheet.png"><grid size="1,1" array="20,10"/></image>)";
+  tiles = many_frames + R"(<image file="sheet.png"><grid size="1,1" array="20,10"/></image>)";
+  const std::string items = folder_.write("items.xml", R"(<?xml version="1.0"?>
 <resources>
   <sprite name="run"><image file="sheet.png"><grid pos="0,0" size="10,10" array="2,1"/></image><animation speed="80" loop="no"/></sprite>
   <sprite name="gone"><image file="nowhere.png"/></sprite>
@@ -111,8 +117,12 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   <sprite name="hourly"><image file="sheet.png"/><animation speed="3600000"/></sprite>
   <sprite name="loops"><image file="sheet.png"><grid size="10,10" array="2,1"/></image></sprite>
   <sprite name="speed"><image file="sheet.png"/><animation speed="fast"/></sprite>
+  <sprite name="thousand">)" + many_frames + R"(</sprite>
+  <sprite name="tiles">)" + tiles + R"(</sprite>
+  <sprite name="big_cells"><image file="sheet.png"><grid size="8192,8192"/></image>
+                           <image file="sheet.png"><grid size="8192,8192"/></image></sprite>
 </resources>)");
-  platform::ResourceManager resources((folder_.path / "items.xml").string());
+  platform::ResourceManager resources(items);
   EXPECT_TRUE(resources.has_sprite("run") && !resources.has_sprite("jump1"));
   Sprite run(gc_, "run", &resources);
   ASSERT_EQ(run.get_frame_count(), 2);
@@ -123,6 +133,7 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   }
   EXPECT_TRUE(run.is_finished());
   EXPECT_NO_THROW(Sprite(gc_, "hourly", &resources)) << "an hour a frame is the longest";
+  EXPECT_EQ(Sprite(gc_, "thousand", &resources).get_frame_count(), 1000);
   Sprite loops(gc_, "loops", &resources);  // 60 ms a frame and looping unless the file says otherwise
   loops.update(59);
   EXPECT_EQ(loops.get_current_frame(), 0);
@@ -131,11 +142,53 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
 
   for (const std::string& file : {(folder_.path / "missing.xml").string(), bad})
     EXPECT_THAT([&] { platform::ResourceManager r(file); }, throws_naming(file));
-  const std::pair<const char*, const char*> cases[] = {{"jump2", "jump2"}, {"gone", "nowhere.png"},
-      {"corrupt", "corrupt.png"}, {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"}, {"huge", "grid array"}};
+  EXPECT_THAT([&] { platform::ResourceManager r(bad); },
+              throws_naming("'" + bad + "' is not valid XML: Start-end tags mismatch at line 3, column 3"));
+  const std::pair<const char*, std::string> cases[] = {{"jump2", "jump2"}, {"gone", "nowhere.png"},
+      {"corrupt", "corrupt.png"}, {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"}, {"huge", "grid array"},
+      {"tiles", "Sprite 'tiles' in resource file '" + items + "' has more than 1000 frames"},
+      {"big_cells", "Sprite 'big_cells' in resource file '" + items + "' has more than 67108864 pixels"}};
   for (auto [id, reason] : cases) EXPECT_THAT([&] { Sprite s(gc_, id, &resources); }, throws_naming(reason)) << id;
   EXPECT_THAT([&] { Sprite s(gc_, "run", nullptr); }, throws_naming("run"));
   EXPECT_THAT([&] { Sprite s(gc_, SpriteDescription()); }, throws_naming("frame"));
+}
+
+// The file of 26 KB that used to give one sprite three million frames (300
+// images of 100x100 cells) is refused at its first image.
+TEST_F(SpriteTest, ASpriteOfMillionsOfFramesIsRefusedNamingFileAndSprite) {
+  platform::PNGProvider::save(solid(100, 100, red), (folder_.path / "square.png").string());
+  std::string images;
+  for (int i = 0; i < 300; ++i) images += R"(<image file="square.png"><grid size="1,1" array="100,100"/></image>)";
+  const std::string file =
+      folder_.write("flood.xml", "<resources><sprite name=\"flood\">" + images + "</sprite></resources>");
+  platform::ResourceManager resources(file);
+  EXPECT_THAT([&] { Sprite s(gc_, "flood", &resources); },
+              throws_naming("Sprite 'flood' in resource file '" + file + "' has more than 1000 frames"));
+}
+
+// A named pipe or a device in place of a picture, a resource file or an
+// outline picture is refused at once, naming it (a pipe used to hang the game
+// in open()); a resource file over a megabyte is refused unread.
+TEST_F(SpriteTest, PipesDevicesAndHugeResourceFilesAreRefusedAtOnce) {
+  const std::string pipe = (folder_.path / "pipe").string(), zero = (folder_.path / "zero").string();
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", zero);
+  for (const std::string& path : {pipe, zero}) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    const std::string sprites = folder_.write(name + "_sprite.xml",
+        R"(<resources><sprite name="s"><image file=")" + name + R"("/></sprite></resources>)");
+    const std::function<void()> loads[] = {
+        [&] { platform::PNGProvider::load(path); }, [&] { platform::ResourceManager r(path); },
+        [&] { platform::CollisionOutline outline(path); },
+        [&] { platform::ResourceManager r(sprites); Sprite s(gc_, "s", &r); }};
+    for (const auto& load : loads)
+      EXPECT_THAT(message_without_waiting(load, pipe),
+                  AllOf(HasSubstr("'" + path + "': "), HasSubstr("not a regular file")));
+  }
+  const std::string huge =
+      folder_.write("huge.xml", "<resources><!-- " + std::string(1 << 20, ' ') + " --></resources>");
+  EXPECT_THAT(message_without_waiting([&] { platform::ResourceManager r(huge); }, pipe),
+              HasSubstr("'" + huge + "': larger than 1048576 bytes"));
 }
 
 }  // namespace
