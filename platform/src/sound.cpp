@@ -112,9 +112,11 @@ std::string lower(std::string text) {
   return text;
 }
 
-// No sound may decode to more than ten minutes of 44.1 kHz 16-bit stereo, and
-// no file may be larger than that with room for headers and higher rates.
+// No sound may decode to more than ten minutes of 44.1 kHz 16-bit stereo. The
+// samples decoded before conversion, and the file, may take twice that, for
+// higher rates and more channels.
 constexpr std::size_t max_decoded_bytes = std::size_t{10} * 60 * 44100 * output_channels * sizeof(std::int16_t);
+constexpr std::size_t max_source_bytes = 2 * max_decoded_bytes;
 constexpr std::size_t max_file_bytes = std::size_t{128} << 20;
 const std::string too_long = "too long: it would decode to more than ten minutes of 44.1 kHz stereo sound";
 
@@ -125,9 +127,12 @@ struct OutputFormat {
   std::size_t max_frames() const {
     return max_decoded_bytes / (output_channels * sizeof(std::int16_t)) * static_cast<std::size_t>(frequency) / 44100;
   }
-  // How many output frames `frames` at `rate` become, rounded up.
+  // How many output frames `frames` at `rate` become, rounded up; the most
+  // there can be when that does not fit.
   std::uint64_t converted(std::uint64_t frames, std::uint64_t rate) const {
-    return rate == 0 ? UINT64_MAX : (frames * static_cast<std::uint64_t>(frequency) + rate - 1) / rate;
+    const auto to = static_cast<std::uint64_t>(frequency);
+    if (rate == 0 || frames > (UINT64_MAX - rate) / to) return UINT64_MAX;
+    return (frames * to + rate - 1) / rate;
   }
 };
 
@@ -166,7 +171,8 @@ void check_wave_header(std::string& bytes, const OutputFormat& output, const std
   if (!has_format || !has_data || channels == 0) return;  // SDL says what is wrong
   if (rate == 0) throw Exception(failure + "its sample rate is 0 Hz");
   const std::uint64_t most_frames = std::uint64_t{data_bytes} * 8 / (channels * std::max<std::uint32_t>(bits, 4));
-  if (output.converted(most_frames, rate) > output.max_frames())
+  const std::uint64_t most_source_bytes = most_frames * channels * (bits > 16 ? 4 : 2);
+  if (output.converted(most_frames, rate) > output.max_frames() || most_source_bytes > max_source_bytes)
     throw Exception(failure + too_long + " (" + std::to_string(most_frames) + " samples at " + std::to_string(rate) +
                     " Hz)");
 }
@@ -192,7 +198,7 @@ std::vector<std::int16_t> decode_wave(std::string& bytes, const OutputFormat& ou
                         output.frequency) < 0)
     throw Exception(failure + SDL_GetError());
   std::vector<Uint8> buffer(std::max<std::size_t>(frames * frame_bytes * std::max(conversion.len_mult, 1), 1));
-  std::memcpy(buffer.data(), decoded, frames * frame_bytes);
+  if (frames > 0) std::memcpy(buffer.data(), decoded, frames * frame_bytes);
   std::size_t converted_bytes = frames * frame_bytes;
   if (conversion.needed) {
     conversion.buf = buffer.data();
@@ -285,17 +291,19 @@ std::vector<std::int16_t> decode_vorbis(const std::string& bytes, const OutputFo
   for (int link = 0; link < ov_streams(&vorbis); ++link) {
     const ogg_int64_t length = ov_pcm_total(&vorbis, link);
     const vorbis_info* info = ov_info(&vorbis, link);
-    if (length > 0 && info) declared_frames += output.converted(static_cast<std::uint64_t>(length), static_cast<std::uint64_t>(info->rate));
+    if (length > 0 && info)
+      declared_frames += std::min<std::uint64_t>(
+          output.converted(static_cast<std::uint64_t>(length), static_cast<std::uint64_t>(info->rate)), UINT32_MAX);
     if (declared_frames > output.max_frames())
       throw Exception(failure + too_long + " (its stream declares " + std::to_string(length) + " samples at " +
-                      std::to_string(info->rate) + " Hz)");
+                      std::to_string(info ? info->rate : 0) + " Hz)");
   }
 
   // A new run at each change of rate or channels (a chained stream).
   std::vector<DecodedRun> runs;
   std::uint64_t earlier_frames = 0;  // converted length of the runs before the last
   std::vector<char> step;
-  auto follow_link = [&] {
+  auto follow_link = [&](int link) {
     const vorbis_info* info = ov_info(&vorbis, -1);
     if (!info) throw Exception(failure + "damaged Ogg Vorbis headers");
     if (!runs.empty() && info->channels == runs.back().channels && info->rate == runs.back().rate) return;
@@ -303,10 +311,19 @@ std::vector<std::int16_t> decode_vorbis(const std::string& bytes, const OutputFo
       earlier_frames += output.converted(runs.back().pcm.size() / (sizeof(std::int16_t) * runs.back().channels),
                                          static_cast<std::uint64_t>(runs.back().rate));
     runs.push_back({info->channels, info->rate, {}, {}});
-    step.resize(static_cast<std::size_t>(output.chunk_frames) * sizeof(std::int16_t) * static_cast<std::size_t>(info->channels));
+    // Channels that cannot be converted are refused before any decoding.
+    if (!ConversionStream(SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(info->channels), static_cast<int>(info->rate),
+                                             AUDIO_S16SYS, output_channels, output.frequency),
+                          SDL_FreeAudioStream))
+      throw Exception(failure + SDL_GetError());
+    const std::size_t frame_bytes = sizeof(std::int16_t) * static_cast<std::size_t>(info->channels);
+    step.resize(static_cast<std::size_t>(output.chunk_frames) * frame_bytes);
+    const ogg_int64_t declared = ov_pcm_total(&vorbis, link);  // checked above, when known
+    if (declared > 0) runs.back().pcm.reserve(std::min(static_cast<std::size_t>(declared) * frame_bytes, max_source_bytes));
   };
-  follow_link();
+  follow_link(0);
   int section = 0;
+  std::size_t source_bytes = 0;
   for (;;) {
     int read_section = section;
     const long got = ov_read(&vorbis, step.data(), static_cast<int>(step.size()), SDL_BYTEORDER == SDL_BIG_ENDIAN, 2, 1,
@@ -314,17 +331,22 @@ std::vector<std::int16_t> decode_vorbis(const std::string& bytes, const OutputFo
     if (got == OV_HOLE) continue;  // a gap in the data: decoding goes on after it
     if (got < 0) throw Exception(failure + "damaged Ogg Vorbis data");
     if (got == 0) break;
-    if (read_section != section) section = read_section, follow_link();
+    if (read_section != section) section = read_section, follow_link(section);
     DecodedRun& run = runs.back();
     run.pcm.insert(run.pcm.end(), step.data(), step.data() + got);
     run.steps.push_back(static_cast<int>(got));
+    source_bytes += static_cast<std::size_t>(got);
     const std::uint64_t frames = run.pcm.size() / (sizeof(std::int16_t) * static_cast<std::size_t>(run.channels));
-    if (earlier_frames + output.converted(frames, static_cast<std::uint64_t>(run.rate)) > output.max_frames())
-      throw Exception(failure + too_long + " (its stream declares less)");
+    if (earlier_frames + output.converted(frames, static_cast<std::uint64_t>(run.rate)) > output.max_frames() ||
+        source_bytes > max_source_bytes)
+      throw Exception(failure + too_long + " (found while decoding; its stream declares less)");
   }
 
   std::vector<std::int16_t> samples;
-  samples.reserve(static_cast<std::size_t>(earlier_frames + output.converted(runs.back().pcm.size() / (sizeof(std::int16_t) * runs.back().channels), static_cast<std::uint64_t>(runs.back().rate))) * output_channels);
+  const DecodedRun& last = runs.back();
+  const std::uint64_t last_frames = last.pcm.size() / (sizeof(std::int16_t) * static_cast<std::size_t>(last.channels));
+  samples.reserve(static_cast<std::size_t>(earlier_frames + output.converted(last_frames, static_cast<std::uint64_t>(last.rate))) *
+                  output_channels);
   for (const DecodedRun& run : runs) convert_run(run, output, samples, failure);
   return samples;
 }
