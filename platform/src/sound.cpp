@@ -2,18 +2,21 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/error.h"
+#include "regular_file.h"
 
-// SDL_mixer decodes the files and drives the device; the playing sessions are
+// SDL decodes WAVE files and libvorbisfile Ogg Vorbis ones, converting them
+// to the output's format as SDL_mixer would, but here, so that no sound can
+// decode to more than a bounded size. SDL_mixer drives the device; the playing sessions are
 // mixed here, in its post-mix hook, because its own channels cannot switch a
 // playing sound to looping or pause it at a position and resume later.
 
@@ -50,6 +53,7 @@ struct Mixer {
   std::mutex lock;
   std::vector<std::shared_ptr<SoundBuffer_Session::Impl>> playing;
   int open_outputs = 0;
+  int chunk_frames = 256;  // the device's mixing buffer, also the decoding step
   bool manual = false;
 };
 
@@ -108,6 +112,244 @@ std::string lower(std::string text) {
   return text;
 }
 
+// No sound may decode to more than ten minutes of 44.1 kHz 16-bit stereo. The
+// samples decoded before conversion, and the file, may take twice that, for
+// higher rates and more channels.
+constexpr std::size_t max_decoded_bytes = std::size_t{10} * 60 * 44100 * output_channels * sizeof(std::int16_t);
+constexpr std::size_t max_source_bytes = 2 * max_decoded_bytes;
+constexpr std::size_t max_file_bytes = std::size_t{128} << 20;
+const std::string too_long = "too long: it would decode to more than ten minutes of 44.1 kHz stereo sound";
+
+// What every loaded sound is converted to: the open device's format.
+struct OutputFormat {
+  int frequency = 44100;
+  int chunk_frames = 256;
+  std::size_t max_frames() const {
+    return max_decoded_bytes / (output_channels * sizeof(std::int16_t)) * static_cast<std::size_t>(frequency) / 44100;
+  }
+  // How many output frames `frames` at `rate` become, rounded up; the most
+  // there can be when that does not fit.
+  std::uint64_t converted(std::uint64_t frames, std::uint64_t rate) const {
+    const auto to = static_cast<std::uint64_t>(frequency);
+    if (rate == 0 || frames > (UINT64_MAX - rate) / to) return UINT64_MAX;
+    return (frames * to + rate - 1) / rate;
+  }
+};
+
+std::uint32_t read_le(const std::string& bytes, std::size_t at, int size) {
+  std::uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+void write_le32(std::string& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+// Trims every chunk length that claims more bytes than the file holds (SDL
+// would allocate what the header claims), then bounds the decoded size from
+// the format and the data length before anything is decoded: no encoding SDL
+// reads gives more than one sample per four bits.
+void check_wave_header(std::string& bytes, const OutputFormat& output, const std::string& failure) {
+  write_le32(bytes, 4, std::min<std::uint32_t>(read_le(bytes, 4, 4), static_cast<std::uint32_t>(bytes.size() - 8)));
+  std::uint32_t channels = 0, rate = 0, bits = 0, data_bytes = 0;
+  bool has_format = false, has_data = false;
+  for (std::size_t at = 12; at + 8 <= bytes.size();) {
+    const std::uint32_t held = static_cast<std::uint32_t>(bytes.size() - at - 8);
+    const std::uint32_t length = std::min(read_le(bytes, at + 4, 4), held);
+    write_le32(bytes, at + 4, length);
+    const std::string id = bytes.substr(at, 4);
+    if (id == "fmt " && length >= 16 && !has_format) {
+      channels = read_le(bytes, at + 10, 2), rate = read_le(bytes, at + 12, 4), bits = read_le(bytes, at + 22, 2);
+      has_format = true;
+    } else if (id == "data" && !has_data) {
+      data_bytes = length;
+      has_data = true;
+    }
+    at += 8 + std::size_t{length} + (length & 1);
+  }
+  if (!has_format || !has_data || channels == 0) return;  // SDL says what is wrong
+  if (rate == 0) throw Exception(failure + "its sample rate is 0 Hz");
+  const std::uint64_t most_frames = std::uint64_t{data_bytes} * 8 / (channels * std::max<std::uint32_t>(bits, 4));
+  const std::uint64_t most_source_bytes = most_frames * channels * (bits > 16 ? 4 : 2);
+  if (output.converted(most_frames, rate) > output.max_frames() || most_source_bytes > max_source_bytes)
+    throw Exception(failure + too_long + " (" + std::to_string(most_frames) + " samples at " + std::to_string(rate) +
+                    " Hz)");
+}
+
+// Decodes with SDL and converts as SDL_mixer does, checking the exact size
+// before the conversion allocates.
+std::vector<std::int16_t> decode_wave(std::string& bytes, const OutputFormat& output, const std::string& failure) {
+  check_wave_header(bytes, output, failure);
+  SDL_AudioSpec spec{};
+  Uint8* decoded = nullptr;
+  Uint32 decoded_bytes = 0;
+  SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  if (!source || !SDL_LoadWAV_RW(source, 1, &spec, &decoded, &decoded_bytes)) throw Exception(failure + SDL_GetError());
+  const std::unique_ptr<Uint8, void (*)(Uint8*)> held(decoded, SDL_FreeWAV);
+  const std::size_t frame_bytes = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
+  const std::size_t frames = frame_bytes == 0 ? 0 : decoded_bytes / frame_bytes;
+  if (output.converted(frames, static_cast<std::uint64_t>(std::max(spec.freq, 0))) > output.max_frames())
+    throw Exception(failure + too_long + " (" + std::to_string(frames) + " samples at " + std::to_string(spec.freq) +
+                    " Hz)");
+
+  SDL_AudioCVT conversion;
+  if (SDL_BuildAudioCVT(&conversion, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, output_channels,
+                        output.frequency) < 0)
+    throw Exception(failure + SDL_GetError());
+  std::vector<Uint8> buffer(std::max<std::size_t>(frames * frame_bytes * std::max(conversion.len_mult, 1), 1));
+  if (frames > 0) std::memcpy(buffer.data(), decoded, frames * frame_bytes);
+  std::size_t converted_bytes = frames * frame_bytes;
+  if (conversion.needed) {
+    conversion.buf = buffer.data();
+    conversion.len = static_cast<int>(converted_bytes);
+    if (SDL_ConvertAudio(&conversion) < 0) throw Exception(failure + SDL_GetError());
+    converted_bytes = static_cast<std::size_t>(conversion.len_cvt);
+  }
+  const auto* first = reinterpret_cast<const std::int16_t*>(buffer.data());
+  return std::vector<std::int16_t>(first, first + converted_bytes / (output_channels * sizeof(std::int16_t)) * output_channels);
+}
+
+// libvorbisfile reads the file from memory, so it can seek to the end for
+// the stream's length.
+struct MemoryFile {
+  const std::string& bytes;
+  std::size_t at = 0;
+};
+
+std::size_t read_memory(void* to, std::size_t size, std::size_t count, void* file) {
+  auto& memory = *static_cast<MemoryFile*>(file);
+  const std::size_t n = size == 0 ? 0 : std::min(count, (memory.bytes.size() - memory.at) / size);
+  std::memcpy(to, memory.bytes.data() + memory.at, n * size);
+  memory.at += n * size;
+  return n;
+}
+
+int seek_memory(void* file, ogg_int64_t offset, int whence) {
+  auto& memory = *static_cast<MemoryFile*>(file);
+  const ogg_int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<ogg_int64_t>(memory.at)
+                                                                        : static_cast<ogg_int64_t>(memory.bytes.size());
+  if (offset < -base || offset > static_cast<ogg_int64_t>(memory.bytes.size()) - base) return -1;
+  memory.at = static_cast<std::size_t>(base + offset);
+  return 0;
+}
+
+long tell_memory(void* file) { return static_cast<long>(static_cast<MemoryFile*>(file)->at); }
+
+// Decoded samples of one rate and channel count, with the sizes of the steps
+// they were decoded in: the conversion takes them in the same steps, as
+// SDL_mixer does, so that resampling gives the very same result.
+struct DecodedRun {
+  int channels = 0;
+  long rate = 0;
+  std::vector<char> pcm;
+  std::vector<int> steps;
+};
+
+using ConversionStream = std::unique_ptr<SDL_AudioStream, void (*)(SDL_AudioStream*)>;
+
+void convert_run(const DecodedRun& run, const OutputFormat& output, std::vector<std::int16_t>& samples,
+                 const std::string& failure) {
+  ConversionStream stream(SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(run.channels), static_cast<int>(run.rate),
+                                             AUDIO_S16SYS, output_channels, output.frequency),
+                          SDL_FreeAudioStream);
+  if (!stream) throw Exception(failure + SDL_GetError());
+  auto take = [&] {
+    const int ready = SDL_AudioStreamAvailable(stream.get());
+    if (ready <= 0) return;
+    const std::size_t count = static_cast<std::size_t>(ready) / sizeof(std::int16_t);
+    // The decoded length was checked; this only guards the rounding.
+    if ((samples.size() + count) / output_channels > output.max_frames() + 64) throw Exception(failure + too_long);
+    samples.resize(samples.size() + count);
+    const int got = SDL_AudioStreamGet(stream.get(), samples.data() + samples.size() - count, ready);
+    samples.resize(samples.size() - count + static_cast<std::size_t>(std::max(got, 0)) / sizeof(std::int16_t));
+  };
+  std::size_t at = 0;
+  for (const int step : run.steps) {
+    if (SDL_AudioStreamPut(stream.get(), run.pcm.data() + at, step) < 0) throw Exception(failure + SDL_GetError());
+    at += static_cast<std::size_t>(step);
+    take();
+  }
+  SDL_AudioStreamFlush(stream.get());
+  take();
+}
+
+// Decodes whole, then converts. The length the stream declares is checked
+// first; since that can be missing or wrong, the decoded length is checked at
+// every step too, so a sound too long is refused before any of it is
+// converted.
+std::vector<std::int16_t> decode_vorbis(const std::string& bytes, const OutputFormat& output, const std::string& failure) {
+  MemoryFile memory{bytes};
+  OggVorbis_File vorbis;
+  const ov_callbacks callbacks{read_memory, seek_memory, nullptr, tell_memory};
+  const int opened = ov_open_callbacks(&memory, &vorbis, nullptr, 0, callbacks);
+  if (opened == OV_ENOTVORBIS) throw Exception(failure + "not an Ogg Vorbis file");
+  if (opened < 0) throw Exception(failure + "damaged Ogg Vorbis headers");
+  const std::unique_ptr<OggVorbis_File, int (*)(OggVorbis_File*)> closer(&vorbis, ov_clear);
+
+  std::uint64_t declared_frames = 0;
+  for (int link = 0; link < ov_streams(&vorbis); ++link) {
+    const ogg_int64_t length = ov_pcm_total(&vorbis, link);
+    const vorbis_info* info = ov_info(&vorbis, link);
+    if (length > 0 && info)
+      declared_frames += std::min<std::uint64_t>(
+          output.converted(static_cast<std::uint64_t>(length), static_cast<std::uint64_t>(info->rate)), UINT32_MAX);
+    if (declared_frames > output.max_frames())
+      throw Exception(failure + too_long + " (its stream declares " + std::to_string(length) + " samples at " +
+                      std::to_string(info ? info->rate : 0) + " Hz)");
+  }
+
+  // A new run at each change of rate or channels (a chained stream).
+  std::vector<DecodedRun> runs;
+  std::uint64_t earlier_frames = 0;  // converted length of the runs before the last
+  std::vector<char> step;
+  auto follow_link = [&](int link) {
+    const vorbis_info* info = ov_info(&vorbis, -1);
+    if (!info) throw Exception(failure + "damaged Ogg Vorbis headers");
+    if (!runs.empty() && info->channels == runs.back().channels && info->rate == runs.back().rate) return;
+    if (!runs.empty())
+      earlier_frames += output.converted(runs.back().pcm.size() / (sizeof(std::int16_t) * runs.back().channels),
+                                         static_cast<std::uint64_t>(runs.back().rate));
+    runs.push_back({info->channels, info->rate, {}, {}});
+    // Channels that cannot be converted are refused before any decoding.
+    if (!ConversionStream(SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(info->channels), static_cast<int>(info->rate),
+                                             AUDIO_S16SYS, output_channels, output.frequency),
+                          SDL_FreeAudioStream))
+      throw Exception(failure + SDL_GetError());
+    const std::size_t frame_bytes = sizeof(std::int16_t) * static_cast<std::size_t>(info->channels);
+    step.resize(static_cast<std::size_t>(output.chunk_frames) * frame_bytes);
+    const ogg_int64_t declared = ov_pcm_total(&vorbis, link);  // checked above, when known
+    if (declared > 0) runs.back().pcm.reserve(std::min(static_cast<std::size_t>(declared) * frame_bytes, max_source_bytes));
+  };
+  follow_link(0);
+  int section = 0;
+  std::size_t source_bytes = 0;
+  for (;;) {
+    int read_section = section;
+    const long got = ov_read(&vorbis, step.data(), static_cast<int>(step.size()), SDL_BYTEORDER == SDL_BIG_ENDIAN, 2, 1,
+                             &read_section);
+    if (got == OV_HOLE) continue;  // a gap in the data: decoding goes on after it
+    if (got < 0) throw Exception(failure + "damaged Ogg Vorbis data");
+    if (got == 0) break;
+    if (read_section != section) section = read_section, follow_link(section);
+    DecodedRun& run = runs.back();
+    run.pcm.insert(run.pcm.end(), step.data(), step.data() + got);
+    run.steps.push_back(static_cast<int>(got));
+    source_bytes += static_cast<std::size_t>(got);
+    const std::uint64_t frames = run.pcm.size() / (sizeof(std::int16_t) * static_cast<std::size_t>(run.channels));
+    if (earlier_frames + output.converted(frames, static_cast<std::uint64_t>(run.rate)) > output.max_frames() ||
+        source_bytes > max_source_bytes)
+      throw Exception(failure + too_long + " (found while decoding; its stream declares less)");
+  }
+
+  std::vector<std::int16_t> samples;
+  const DecodedRun& last = runs.back();
+  const std::uint64_t last_frames = last.pcm.size() / (sizeof(std::int16_t) * static_cast<std::size_t>(last.channels));
+  samples.reserve(static_cast<std::size_t>(earlier_frames + output.converted(last_frames, static_cast<std::uint64_t>(last.rate))) *
+                  output_channels);
+  for (const DecodedRun& run : runs) convert_run(run, output, samples, failure);
+  return samples;
+}
 }  // namespace
 
 SoundOutput::Impl::Impl(int mixing_frequency, int latency) {
@@ -131,10 +373,10 @@ SoundOutput::Impl::Impl(int mixing_frequency, int latency) {
     }
     silent = true;
   }
-  Mix_Init(MIX_INIT_OGG);
   Mix_SetPostMix(post_mix, nullptr);
   std::lock_guard<std::mutex> guard(mixer().lock);
   ++mixer().open_outputs;
+  mixer().chunk_frames = latency;
 }
 
 SoundOutput::Impl::~Impl() {
@@ -184,26 +426,25 @@ SoundBuffer::SoundBuffer(const std::string& file, bool /*streamed*/, const std::
   if (!wave && !vorbis)
     throw Exception(failure + "unknown sound format '" + kind + "' (WAVE .wav or Ogg Vorbis .ogg expected)");
 
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw Exception(failure + "the file is missing or cannot be read");
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (wave && (bytes.size() < 12 || std::string(bytes.data(), 4) != "RIFF" || std::string(bytes.data() + 8, 4) != "WAVE"))
+  std::string bytes, reason;
+  if (!read_regular_file(file, max_file_bytes, bytes, reason)) throw Exception(failure + reason);
+  if (wave && (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0))
     throw Exception(failure + "not a WAVE file");
-  if (vorbis && (bytes.size() < 4 || std::string(bytes.data(), 4) != "OggS"))
-    throw Exception(failure + "not an Ogg Vorbis file");
+  if (vorbis && bytes.compare(0, 4, "OggS") != 0) throw Exception(failure + "not an Ogg Vorbis file");
 
-  if (bytes.size() > static_cast<std::size_t>(SDL_MAX_SINT32)) throw Exception(failure + "the file is too large");
+  OutputFormat output;
   {
     std::lock_guard<std::mutex> guard(mixer().lock);
     if (mixer().open_outputs == 0) throw Exception(failure + "no sound output is open");
+    output.chunk_frames = mixer().chunk_frames;
   }
-  SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-  Mix_Chunk* chunk = source ? Mix_LoadWAV_RW(source, 1) : nullptr;
-  if (!chunk) throw Exception(failure + Mix_GetError());
-  const auto* first = reinterpret_cast<const std::int16_t*>(chunk->abuf);
-  const std::size_t frames = chunk->alen / (sizeof(std::int16_t) * output_channels);
-  auto samples = std::make_shared<std::vector<std::int16_t>>(first, first + frames * output_channels);
-  Mix_FreeChunk(chunk);
+  Uint16 device_format = 0;
+  int device_channels = 0;
+  if (!Mix_QuerySpec(&output.frequency, &device_format, &device_channels) || output.frequency <= 0)
+    throw Exception(failure + "no sound output is open");
+  auto samples = std::make_shared<const std::vector<std::int16_t>>(wave ? decode_wave(bytes, output, failure)
+                                                                        : decode_vorbis(bytes, output, failure));
+  const std::size_t frames = samples->size() / output_channels;
 
   impl_ = std::make_shared<Impl>();
   impl_->samples = std::move(samples);

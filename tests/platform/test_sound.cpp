@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+#include <vorbis/vorbisenc.h>
+
 #include <chrono>
 #include <thread>
 
@@ -19,6 +22,71 @@ std::string write_wav(const std::string& name, int frames, std::uint16_t channel
   put(rate, 4), put(rate * channels * 2, 4), put(channels * 2, 2), put(16, 2), out << "data", put(data_bytes, 4);
   for (int i = 0; i < frames; ++i)
     for (int c = 0; c < channels; ++c) put(c == 0 ? i + 1 : 100, 2);
+  return (folder.path / name).string();
+}
+
+// Mono 8-bit PCM at `rate` Hz, as small as a long sound can be.
+std::string write_tiny_rate_wav(const std::string& name, std::uint32_t frames, std::uint32_t rate) {
+  std::ofstream out(folder.path / name, std::ios::binary);
+  auto put = [&](std::uint32_t v, int bytes) { out.write(reinterpret_cast<const char*>(&v), bytes); };
+  out << "RIFF", put(36 + frames, 4), out << "WAVEfmt ", put(16, 4), put(1, 2), put(1, 2);
+  put(rate, 4), put(rate, 4), put(1, 2), put(8, 2), out << "data", put(frames, 4);
+  out << std::string(frames, '\x80');
+  return (folder.path / name).string();
+}
+
+// Mono Ogg Vorbis silence at `rate` Hz holding `frames` samples, whose last
+// page claims `claimed` samples instead when that is not negative. One packet
+// of encoded silence is repeated, so even hours stay small and quick to write.
+std::string write_silent_ogg(const std::string& name, long rate, std::int64_t frames, std::int64_t claimed = -1) {
+  vorbis_info info;
+  vorbis_info_init(&info);
+  vorbis_encode_init_vbr(&info, 1, rate, 0.0f);
+  vorbis_comment comment;
+  vorbis_comment_init(&comment);
+  vorbis_dsp_state dsp;
+  vorbis_analysis_init(&dsp, &info);
+  vorbis_block block;
+  vorbis_block_init(&dsp, &block);
+  ogg_stream_state stream;
+  ogg_stream_init(&stream, 1);
+  ogg_packet headers[3];
+  vorbis_analysis_headerout(&dsp, &comment, &headers[0], &headers[1], &headers[2]);
+  for (ogg_packet& header : headers) ogg_stream_packetin(&stream, &header);
+
+  std::ofstream out(folder.path / name, std::ios::binary);
+  ogg_page page;
+  auto write_pages = [&](bool flush) {
+    while (flush ? ogg_stream_flush(&stream, &page) : ogg_stream_pageout(&stream, &page)) {
+      out.write(reinterpret_cast<const char*>(page.header), page.header_len);
+      out.write(reinterpret_cast<const char*>(page.body), page.body_len);
+    }
+  };
+  write_pages(true);
+
+  float** input = vorbis_analysis_buffer(&dsp, static_cast<int>(rate));
+  std::fill(input[0], input[0] + rate, 0.0f);
+  vorbis_analysis_wrote(&dsp, static_cast<int>(rate));
+  vorbis_analysis_wrote(&dsp, 0);
+  const long long_block = vorbis_info_blocksize(&info, 1);
+  std::string silence;
+  ogg_packet packet;
+  while (vorbis_analysis_blockout(&dsp, &block) == 1) {
+    vorbis_analysis(&block, nullptr), vorbis_bitrate_addblock(&block);
+    while (vorbis_bitrate_flushpacket(&dsp, &packet))
+      if (silence.empty() && packet.packetno > 4 && vorbis_packet_blocksize(&info, &packet) == long_block)
+        silence.assign(reinterpret_cast<const char*>(packet.packet), packet.bytes);
+  }
+  const std::int64_t packets = 1 + (frames + long_block / 2 - 1) / (long_block / 2);
+  for (std::int64_t n = 0; n < packets; ++n) {
+    packet = {reinterpret_cast<unsigned char*>(silence.data()), static_cast<long>(silence.size()), 0, n + 1 == packets,
+              n + 1 == packets && claimed >= 0 ? claimed : std::min(n * (long_block / 2), frames), n + 3};
+    ogg_stream_packetin(&stream, &packet);
+    write_pages(false);
+  }
+  write_pages(true);
+  ogg_stream_clear(&stream), vorbis_block_clear(&block), vorbis_dsp_clear(&dsp);
+  vorbis_comment_clear(&comment), vorbis_info_clear(&info);
   return (folder.path / name).string();
 }
 
@@ -87,12 +155,40 @@ TEST_F(SoundSessions, LoadsWaveAndOggOrThrowsNamingTheFileAndTheReason) {
   std::ofstream(corrupt, std::ios::binary) << "RIFF garbage";
   std::ofstream(folder.path / "header.wav", std::ios::binary) << std::string("RIFF\0\0\0\0WAVE", 12);
   std::filesystem::copy_file(write_wav("plain.wav", 10), wave_as_ogg, std::filesystem::copy_options::overwrite_existing);
-  for (const auto& [file, reason] : {std::pair{(folder.path / "absent.wav").string(), "missing"}, {corrupt, "not a WAVE file"},
+  // What is no regular file is refused before a byte is read: a pipe would
+  // block the open for ever, a device never end.
+  const std::filesystem::path pipe = folder.path / "pipe.ogg", zero = folder.path / "zero.wav";
+  mkfifo(pipe.c_str(), 0644);
+  std::filesystem::create_symlink("/dev/zero", zero);
+  std::filesystem::create_directory(folder.path / "folder.ogg");
+  for (const auto& [file, reason] : {std::pair{(folder.path / "absent.wav").string(), "no such file"}, {corrupt, "not a WAVE file"},
                                      {wave_as_ogg, "not an Ogg Vorbis file"},
-                                     {(folder.path / "header.wav").string(), "fmt chunk"}, {write_wav("song.mp3", 10), "unknown sound format"}})
+                                     {(folder.path / "header.wav").string(), "fmt chunk"}, {write_wav("song.mp3", 10), "unknown sound format"},
+                                     {pipe.string(), "not a regular file"}, {zero.string(), "not a regular file"},
+                                     {(folder.path / "folder.ogg").string(), "is a folder"}})
     expect_failure(file, reason);
   EXPECT_EQ(SoundBuffer(wave_as_ogg, false, "wav").get_length(), 10);
   EXPECT_NEAR(SoundBuffer(write_wav("mono22k.wav", 500, 1, 22050)).get_length(), 1000, 4);
+  EXPECT_NEAR(SoundBuffer(write_silent_ogg("second.ogg", 22050, 22050)).get_length(), 44100, 4);
+}
+
+// No sound may decode to more than ten minutes of 44.1 kHz stereo, whatever
+// its headers say: it is refused before that much is held.
+TEST_F(SoundSessions, RefusesSoundsThatWouldDecodeToMoreThanTenMinutes) {
+  std::string jump = (folder.path / "jump_at_1_hz.wav").string(), lying = (folder.path / "lying_data_length.wav").string();
+  std::filesystem::copy_file(MORVANE_DATA_TREE "/sounds/jump.wav", jump, std::filesystem::copy_options::overwrite_existing);
+  std::fstream(jump, std::ios::binary | std::ios::in | std::ios::out).seekp(24).write("\1\0\0\0", 4);
+  std::filesystem::copy_file(write_wav("ten.wav", 10), lying, std::filesystem::copy_options::overwrite_existing);
+  std::fstream(lying, std::ios::binary | std::ios::in | std::ios::out).seekp(40).write("\xff\xff\xff\xff", 4);
+
+  for (const std::string& file : {write_tiny_rate_wav("3k_at_1_hz.wav", 3000, 1), jump,
+                                  write_tiny_rate_wav("ten_minutes_and_a_sample.wav", 600 * 1000 + 1, 1000),
+                                  write_silent_ogg("eleven_minutes.ogg", 8000, 11 * 60 * 8000),
+                                  write_silent_ogg("eleven_minutes_claiming_one_second.ogg", 8000, 11 * 60 * 8000, 8000)})
+    expect_failure(file, "more than ten minutes");
+
+  EXPECT_EQ(SoundBuffer(lying).get_length(), 10);  // what the file holds, not what it claims
+  EXPECT_EQ(SoundBuffer(write_tiny_rate_wav("ten_minutes.wav", 600 * 1000, 1000)).get_length(), 600 * 44100);
 }
 
 TEST(SoundOutput, MixesOnTheDevicesThreadAndFallsBackToSilenceWithoutADevice) {

@@ -45,7 +45,10 @@ class SoundBuffer_Session {
 };
 
 // A sound loaded whole from a WAVE or Ogg Vorbis file, chosen by extension
-// when format is empty. Throws platform::Exception naming the file.
+// when format is empty, and converted to the open output's format. Throws
+// platform::Exception naming the file and the reason, also for anything but
+// a regular file and for a sound longer than ten minutes (at 44.1 kHz stereo
+// that is about 100 MB decoded), before that much is held.
 class SoundBuffer {
  public:
   SoundBuffer() = default;
