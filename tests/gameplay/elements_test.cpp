@@ -55,7 +55,8 @@ TEST_F(Elements, MovesDivideByTheDepthAndOutlinesAreAlignedByTheirScale) {
     Background tile("images/background.xml", screen.gc, 100.0f, z);
     tile.move(dx);
     coin.set_x(100.0f), coin.set_z(z), coin.move(dx);
-    EXPECT_EQ(std::tuple(tile.x, tile.y, tile.z, coin.x, coin.y), std::tuple(x, 0.0f, z, x, 10.0f)) << z << ' ' << dx;
+    EXPECT_EQ(std::tuple(tile.x, tile.y, tile.z, coin.x, coin.y), std::tuple(x, 0.0f, z, x, 10.0f))
+        << z << ' ' << dx;
   }
   FixtureTree::add_picture("slab", "ground", 200, 80, 4);
   Ground slab("images/slab.xml", "images/slab_out.png", 4.0f, nullptr, screen.gc, 10.0f, 20.0f, 1.0f);
@@ -70,9 +71,10 @@ TEST_F(Elements, MovesDivideByTheDepthAndOutlinesAreAlignedByTheirScale) {
     alignments.emplace_back(origin, x_offset, y_offset);
   }
   using A = std::tuple<platform::Origin, float, float>;
-  EXPECT_EQ(alignments, (std::vector<A>{A{platform::origin_top_left, 75.0f, 30.0f}, A{platform::origin_top_left, 0.0f, 0.0f},
-                                        A{platform::origin_top_left, 12.0f, 12.0f}, A{platform::origin_top_left, 12.0f, 12.0f},
-                                        A{platform::origin_top_left, 12.0f, 12.0f}}));
+  const platform::Origin top_left = platform::origin_top_left;
+  // The piece's 50x20 outline at scale 4; the coin's; the player's three 30x30 ones, head, body, feet.
+  EXPECT_EQ(alignments, (std::vector<A>{{top_left, 75.0f, 30.0f}, {top_left, 0.0f, 0.0f}, {top_left, 12.0f, 12.0f},
+                                        {top_left, 12.0f, 12.0f}, {top_left, 12.0f, 12.0f}}));
 }
 
 struct Player : Elements {
