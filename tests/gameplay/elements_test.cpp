@@ -101,7 +101,11 @@ TEST_F(Player, UpdateCountsTheDashDownAndChoosesThePicture) {
     unicorn.animation_changed = c.changed_before;
     unicorn.current_sprite.set_image_data(unicorn.dash_sprite);
     unicorn.update(0.0f);
-    const bool shown = unicorn.current_sprite.same_image_data(unicorn.*c.shown);
+    // The one picture of the four that the player shows.
+    int pictures_shown = 0;
+    for (Picture p : {&Unicorn::run_sprite, &Unicorn::jump1_sprite, &Unicorn::jump2_sprite, &Unicorn::dash_sprite})
+      pictures_shown += unicorn.current_sprite.same_image_data(unicorn.*p);
+    const bool shown = unicorn.current_sprite.same_image_data(unicorn.*c.shown) && pictures_shown == 1;
     EXPECT_EQ(std::tuple(unicorn.dash_timer, shown, unicorn.dashing, unicorn.animation_changed),
               std::tuple(std::max(0, c.dash_timer - 1), true, c.dashing_after, c.changed_after))
         << "case " << &c - cases;
