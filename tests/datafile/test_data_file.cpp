@@ -108,7 +108,7 @@ TEST_F(Reader, StringsKeepInnerBlanksAndOverlongLinesAreCutWithoutStoppingTheRea
 TEST_F(Reader, RecordsAppendInFileOrderAndTheFirstItemDefinitionWins) {
   ASSERT_EQ(read(good_level + "ground 10 -20 ground2 none extra\nground x 5 ground3 none\nitem 7 8 moon\n" +
                  "itemdef star 99 9 x crashable deadly\nitemdef moon 5 0 x crashable deadly\n" +
-                 "itemdef sun 3 x crashable deadly\n"),
+                 "itemdef sun 3 x crashable deadly\nitemdef comet 4 1 crashable deadly cumulative\n"),
             "");
   std::string records;
   for (const GroundEntry& g : level("ground").grounds) {
@@ -125,8 +125,9 @@ TEST_F(Reader, RecordsAppendInFileOrderAndTheFirstItemDefinitionWins) {
   for (const char* near_miss : {"Cumulative", "cumulative ", "cumulativ", "crashable"}) {
     EXPECT_FALSE(ItemDef(1, 1, 0, near_miss, "deadly", "").cumulative) << '"' << near_miss << '"';
   }
+  // Each flag word counts only in its own place: in another order, none is set.
   EXPECT_EQ(records, "0 400 ground1 movefunc1|10 -20 ground2 none|0 0  |420 star|15 moon|"
-                     "moon 5 5 0 11|star 10 10 2 100|sun 3 3 0 0|");
+                     "comet 4 4 1 0|moon 5 5 0 11|star 10 10 2 100|sun 3 3 0 0|");
 }
 
 // The loaders read paths relative to the working folder, so one test does it all there.

@@ -55,6 +55,8 @@ TEST_F(FrontendScreens, ProfileListChoosesEachProfileWithItsOwnLevels) {
   tree.write("profiles/carl.prf", "unlocked_level forest\n");  // no name, after files with one
   tree.write("profiles/dan.prf", "name dan\ncolour blue\n");
   tree.add_level("a"), tree.add_level("b", "version 2.0\n"), tree.add_level("c");
+  tree.add_level("x.qel"), std::filesystem::rename("levels/x.qel.qel", "levels/x.qel.bak");  // good levels by another name
+  tree.add_level("X"), std::filesystem::rename("levels/X.qel", "levels/X.QEL");
   tree.write("levels/tour.cmp", "lives 3\nevent a\n"), tree.write("levels/broken.cmp", "lives 3\n");
   start();
   EXPECT_EQ(std::tie(frontend->profiles, frontend->levels, frontend->campaigns),
@@ -116,6 +118,14 @@ TEST_F(FrontendScreens, MainMenuWrapsAndLeadsToEachScreen) {
   EXPECT_EQ(screen(&Frontend::main_menu), (State{Screen::credits, "", {}, false}));
   const platform::PixelBuffer shot = frontend->gc.get_pixeldata();
   EXPECT_TRUE(pixel_is(shot, 620, 10, 40, 40, 120) && text_in(shot, 590, 455, 640, 480)) << "background, version";
+  // The selector's 21 frames of 20 ms each, round and round.
+  platform::Sprite& star = frontend->selector;
+  const int frame = star.get_current_frame();
+  star.update(21 * 20);
+  const int after_a_round = star.get_current_frame();
+  star.update(20);
+  EXPECT_EQ(std::tuple(star.get_frame_count(), after_a_round, star.get_current_frame()),
+            std::tuple(21, frame, (frame + 1) % 21));
 
   keys.down(1, Key::z).down(1, Key::escape);
   EXPECT_TRUE(std::get<3>(screen(&Frontend::main_menu))) << "ESC quits even with Z held";
@@ -155,6 +165,14 @@ TEST_F(FrontendScreens, CreditsSlideEachCardThroughItsSlowRangeWhateverIsPressed
   const platform::PixelBuffer shot = frontend->gc.get_pixeldata();
   EXPECT_TRUE(pixel_is(shot, 1, 100, 210, 0, 210, 0) && pixel_is(shot, 0, 100, 170, 170, 170, 0));
   EXPECT_TRUE(pixel_is(shot, 600, 0, 8, 94, 38) && pixel_is(shot, 600, 479, 26, 56, 18)) << "the credits gradient";
+  // A missing card is an error naming it, not a blank card.
+  for (const char* card : {"game_data/Drumvelt.png", "game_data/Special.png"}) {
+    const std::string kept = tree.read(card);
+    tree.remove(card);
+    EXPECT_THAT([&] { frontend->credits(); },
+                testing::ThrowsMessage<platform::Exception>(testing::HasSubstr(card)));
+    tree.write(card, kept);
+  }
 }
 
 TEST_F(FrontendScreens, ProfileSavesHoldNameAndLevelsAndKeepAFileThatDoesNotLoad) {

@@ -61,7 +61,7 @@ TEST_F(LevelScreen, AttemptsGoOnUntilAWinNoLivesOrEscAndTheTotalIsFiled) {
   struct Case { std::string level; std::deque<GameResult> results; std::vector<int> attempts;
                 std::string high_scores; bool esc = false; };
   tree.add_level("zero", "lives 0\n"), tree.add_level("minus", "lives -4\n");
-  tree.add_level("plenty", "lives 2000000\n");
+  tree.add_level("plenty", "lives 2000000\n"), tree.add_level("edge", "lives 214748\n");
   const Case cases[] = {
       {"meadow", {{500, true}}, {-3}, "30500 ANNA\n"},
       {"meadow", {{100, false}, {200, true}}, {-3, 2}, "20300 ANNA\n"},
@@ -69,6 +69,8 @@ TEST_F(LevelScreen, AttemptsGoOnUntilAWinNoLivesOrEscAndTheTotalIsFiled) {
       {"zero", {}, {}, "0 ANNA\n"},
       {"minus", {}, {}, "0 ANNA\n"},
       {"plenty", {{50, true}}, {-2000000}, std::to_string(INT_MAX) + " ANNA\n"},
+      // The most lives whose bonus fits exactly: the total one below the limit.
+      {"edge", {{3646, true}}, {-214748}, std::to_string(INT_MAX - 1) + " ANNA\n"},
       {"meadow", {{100, false}}, {-3}, "100 ANNA\n", true},
       {"meadow", {{100, true}}, {-3}, "30100 ANNA\n", true},
   };

@@ -69,6 +69,37 @@ TEST_F(Elements, BrokenResourceFilesGiveTheParsersReasonAndPosition) {
             "exception: Could not load unicorn sprite: " + reason);
 }
 
+// A move goes by dx / z, so the backdrop at depth 3 scrolls a third as far.
+// A ground piece's outline is shifted by what its scale adds about the
+// centre, the player's by 1.8 times, an item's not at all.
+TEST_F(Elements, MovesDivideByTheDepthAndOutlinesAreAlignedByTheirScale) {
+  Item coin("coin", "coin", "images/coin.xml", "images/coin_out.png", screen.gc, 100.0f, 10.0f, 1.0f, false, false);
+  for (auto [z, dx, x] : {std::tuple{3.0f, -30.0f, 90.0f}, {1.0f, -30.0f, 70.0f}, {3.0f, 0.0f, 100.0f}}) {
+    Background tile("images/background.xml", screen.gc, 100.0f, z);
+    tile.move(dx);
+    coin.set_x(100.0f), coin.set_z(z), coin.move(dx);
+    EXPECT_EQ(std::tuple(tile.x, tile.y, tile.z, coin.x, coin.y), std::tuple(x, 0.0f, z, x, 10.0f))
+        << z << ' ' << dx;
+  }
+  FixtureTree::add_picture("slab", "ground", 200, 80, 4);
+  Ground slab("images/slab.xml", "images/slab_out.png", 4.0f, nullptr, screen.gc, 10.0f, 20.0f, 1.0f);
+  Unicorn player("images/pony/pony.xml", screen.gc, 0.0f, 200.0f, 1.0f, 400.0f);
+  std::vector<std::tuple<platform::Origin, float, float>> alignments;
+  for (const platform::CollisionOutline& outline :
+       {slab.get_outline(), coin.get_outline(), player.get_upper_outline(), player.get_middle_outline(),
+        player.get_lower_outline()}) {
+    platform::Origin origin = platform::origin_center;
+    float x_offset = -1.0f, y_offset = -1.0f;
+    outline.get_alignment(origin, x_offset, y_offset);
+    alignments.emplace_back(origin, x_offset, y_offset);
+  }
+  using A = std::tuple<platform::Origin, float, float>;
+  const platform::Origin top_left = platform::origin_top_left;
+  // The piece's 50x20 outline at scale 4; the coin's; the player's three 30x30 ones, head, body, feet.
+  EXPECT_EQ(alignments, (std::vector<A>{{top_left, 75.0f, 30.0f}, {top_left, 0.0f, 0.0f}, {top_left, 12.0f, 12.0f},
+                                        {top_left, 12.0f, 12.0f}, {top_left, 12.0f, 12.0f}}));
+}
+
 struct Player : Elements {
   Unicorn unicorn{"images/pony/pony.xml", screen.gc, 0.0f, 200.0f, 1.0f, 400.0f};
 };
@@ -93,7 +124,11 @@ TEST_F(Player, UpdateCountsTheDashDownAndChoosesThePicture) {
     unicorn.animation_changed = c.changed_before;
     unicorn.current_sprite.set_image_data(unicorn.dash_sprite);
     unicorn.update(0.0f);
-    const bool shown = unicorn.current_sprite.same_image_data(unicorn.*c.shown);
+    // The one picture of the four that the player shows.
+    int pictures_shown = 0;
+    for (Picture p : {&Unicorn::run_sprite, &Unicorn::jump1_sprite, &Unicorn::jump2_sprite, &Unicorn::dash_sprite})
+      pictures_shown += unicorn.current_sprite.same_image_data(unicorn.*p);
+    const bool shown = unicorn.current_sprite.same_image_data(unicorn.*c.shown) && pictures_shown == 1;
     EXPECT_EQ(std::tuple(unicorn.dash_timer, shown, unicorn.dashing, unicorn.animation_changed),
               std::tuple(std::max(0, c.dash_timer - 1), true, c.dashing_after, c.changed_after))
         << "case " << &c - cases;

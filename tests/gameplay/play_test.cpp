@@ -138,19 +138,24 @@ TEST_F(Play, LongFramesCountAsFiftyMilliseconds) {
 }
 
 TEST_F(Play, ScriptedJumpsAndDashesLeaveThePlayerAsTheTableSays) {
-  runway();
+  const std::string sound = MORVANE_DATA_TREE "/sounds/jump.wav";
+  runway().set("jump_sound", sound).set("dash_sound", sound);
+  // Each row also says whether the jump sound and the dash sound were played.
   const struct { const char* what; std::vector<Key> keys; int escape, jumps_used, dashes_used, dash_timer;
-                 float vertical_speed; } cases[] = {
-      {"auto-repeat jumps once", {{10, key_z}, {15, key_z, 1}, {25, key_z, 1}, {35, key_z, 1}}, 40, 1, 0, 0, 270},
-      {"no third jump", {{10, key_z}, {12, -key_z}, {20, key_z}, {22, -key_z}, {30, key_z}}, 31, 2, 0, 0, 298.0f},
+                 float vertical_speed; bool jump_sound, dash_sound; } cases[] = {
+      {"auto-repeat jumps once", {{10, key_z}, {15, key_z, 1}, {25, key_z, 1}, {35, key_z, 1}}, 40, 1, 0, 0, 270,
+       true, false},
+      {"no third jump", {{10, key_z}, {12, -key_z}, {20, key_z}, {22, -key_z}, {30, key_z}}, 31, 2, 0, 0, 298.0f,
+       true, false},
       // A dash in the air gives a jump back; X during the dash does not restart it.
-      {"dash lasts thirty frames", {{10, key_z}, {20, key_z}, {30, key_x}, {45, key_x}}, 58, 1, 1, 1, 0.0f},
-      {"dash over", {{10, key_z}, {20, key_z}, {30, key_x}}, 59, 1, 1, 0, -10.0f},
-      {"second dash needs a jump or landing", {{10, key_z}, {15, key_x}, {50, key_x}}, 52, 0, 1, 0, -90.0f},
+      {"dash lasts thirty frames", {{10, key_z}, {20, key_z}, {30, key_x}, {45, key_x}}, 58, 1, 1, 1, 0.0f, true, true},
+      {"dash over", {{10, key_z}, {20, key_z}, {30, key_x}}, 59, 1, 1, 0, -10.0f, true, true},
+      {"second dash needs a jump or landing", {{10, key_z}, {15, key_x}, {50, key_x}}, 52, 0, 1, 0, -90.0f, true, true},
       // Jump in frame 10, in the air to frame 25; the ESC press of frame 25 is
       // a key event too, so it ends the hold for that last frame.
-      {"held Z weakens gravity", {{10, key_z}}, 25, 1, 0, 0, 400.0f - 15 * 4.0f - 10.0f},
-      {"released Z", {{10, key_z}, {11, -key_z}}, 25, 1, 0, 0, 400.0f - 4.0f - 15 * 10.0f},
+      {"held Z weakens gravity", {{10, key_z}}, 25, 1, 0, 0, 400.0f - 15 * 4.0f - 10.0f, true, false},
+      {"released Z", {{10, key_z}, {11, -key_z}}, 25, 1, 0, 0, 400.0f - 4.0f - 15 * 10.0f, true, false},
+      {"a dash alone", {{10, key_x}}, 12, 0, 1, 27, 0.0f, false, true},
   };
   for (const auto& c : cases) {
     play(c.keys, c.escape);
@@ -158,8 +163,16 @@ TEST_F(Play, ScriptedJumpsAndDashesLeaveThePlayerAsTheTableSays) {
     EXPECT_EQ(std::tuple(p.jumps_used, p.dashes_used, p.dash_timer, p.dashing),
               std::tuple(c.jumps_used, c.dashes_used, c.dash_timer, c.dash_timer > 0)) << c.what;
     EXPECT_NEAR(p.vertical_speed, c.vertical_speed, 0.01f) << c.what;
+    EXPECT_EQ(std::pair(!game->jump_session.is_null(), !game->dash_session.is_null()),
+              std::pair(c.jump_sound, c.dash_sound)) << c.what;
   }
+  // The run's key handlers were released with it: a later Z reaches nobody.
+  time.seam.key_now(key_z, true);
+  platform::KeepAlive::process(0);
+  EXPECT_FALSE(jump_held || jump_pressed);
+  release_keys(time.seam);
   play({}, 100);
+  EXPECT_TRUE(game->jump_session.is_null() && game->dash_session.is_null()) << "no keys, no sounds";
   const float plain = game->player.get_x();
   play({{10, key_x}}, 100);
   EXPECT_NEAR(game->player.get_x() - plain, 30 * 5.05f, 5.0f) << "a dash doubles the scroll";
@@ -220,6 +233,7 @@ TEST_F(Play, ItemsScoreByTheirDefinitions) {
   for (ScorePopup* popup : g.popups) shown.push_back(popup->points);
   EXPECT_EQ(std::tuple(g.player.score, g.item_defs["plain"].current_points, shown),
             std::tuple(60 + 10 + 7 + 0, 7, std::vector<int>{10, 20, 30, 10, 7, 0}));
+  for (ScorePopup* popup : g.popups) EXPECT_EQ(popup->time_to_live, 100);
   collect(2);
   EXPECT_EQ(std::pair(g.player.score, g.item_defs["big"].current_points), std::pair(most, most));
   g.player.score = 0;
@@ -227,7 +241,7 @@ TEST_F(Play, ItemsScoreByTheirDefinitions) {
   EXPECT_EQ(std::pair(g.player.score, g.items.empty()), std::pair(least, true));
 }
 
-TEST_F(Play, OverAnAttemptDefinitionsAndFade) {
+TEST_F(Play, OverAnAttemptDefinitionsPopupsDarknessAndFade) {
   runway();
   platform::SpriteDescription description;
   description.add_frame(platform::PixelBuffer(4, 4));
@@ -235,6 +249,26 @@ TEST_F(Play, OverAnAttemptDefinitionsAndFade) {
   time.seam.key_at_poll(time.seam.polls() + 80, key_escape, true);
   make(true, overlay).run();
   EXPECT_NEAR(overlay.get_alpha(), 1.0f / 60.0f, 1e-6f) << "the fade runs sixty frames";
+
+  // A popup of 100 frames to live is drawn in 99 frames and gone in the 100th.
+  // The darkness thickens by 0.001 a frame up to 1, only where a light source is named.
+  const struct { int frames; bool light; float darkness_before, darkness_after; std::size_t popups_left; } runs[] = {
+      {99, true, 0.0f, 0.099f, 1}, {100, false, 0.0f, 0.0f, 0}, {3, true, 0.9995f, 1.0005f, 1}};
+  for (const auto& r : runs) {
+    level.current["lightsource"].set = false;
+    if (r.light) level.set("lightsource", "lamp");
+    const GameResult result = play({}, r.frames - 1, [&](Game& g) {
+      g.popups.push_back(new ScorePopup{7, 100});
+      g.darkness_alpha = r.darkness_before;
+    });
+    EXPECT_EQ(result.score, r.frames);
+    EXPECT_NEAR(game->darkness_alpha, r.darkness_after, 1e-5f) << r.frames;
+    EXPECT_EQ(game->popups.size(), r.popups_left) << r.frames;
+    if (r.light) {
+      EXPECT_FLOAT_EQ(game->darkness_layer.get_alpha(), game->darkness_alpha);
+    }
+  }
+  level.current["lightsource"].set = false;
 
   // A worth left grown in the level data does not carry into the attempt.
   level.itemdef("coin", 10, 10, "cumulative", "no", "no");

@@ -1,3 +1,5 @@
+#include <chrono>
+
 #include "platform_test_support.h"
 
 using namespace platform;
@@ -114,7 +116,8 @@ TEST(CollisionOutline, CollidesWhenEdgesTouchOrOneLiesInsideTheOther) {
   EXPECT_TRUE(square.collide(moved));
 }
 
-// Bad files throw naming the file; outlines of one file are placed independently.
+// Bad files throw naming the file; outlines of one file are placed
+// independently, and a file written anew is traced anew.
 TEST(CollisionOutline, OutlinesOfOneFileArePlacedApartAndBadFilesThrowNamingTheFile) {
   const TempFolder folder;
   const std::string corrupt = folder.write("corrupt_out.png", "\x89PNG\r\n\x1a\n this is not a picture");
@@ -126,4 +129,7 @@ TEST(CollisionOutline, OutlinesOfOneFileArePlacedApartAndBadFilesThrowNamingTheF
   first.set_translation(100, 50);
   expect_box(first, {100, 50, 106, 53});
   expect_box(second, {0, 0, 6, 3});
+  PNGProvider::save(picture(8, 4, {{0, 0, 8, 4}}), good);
+  std::filesystem::last_write_time(good, std::filesystem::last_write_time(good) + std::chrono::seconds(2));
+  expect_box(CollisionOutline(good), {0, 0, 8, 4});
 }

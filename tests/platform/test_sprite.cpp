@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cmath>
 
 #include "platform_test_support.h"
@@ -132,6 +133,12 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
     run.update(80);
   }
   EXPECT_TRUE(run.is_finished());
+  // A picture written anew is what the next sprite shows.
+  const std::filesystem::path sheet = folder_.path / "sheet.png";
+  platform::PNGProvider::save(solid(20, 10, green, 10, blue), sheet.string());
+  std::filesystem::last_write_time(sheet, std::filesystem::last_write_time(sheet) + std::chrono::seconds(2));
+  Sprite(gc_, "run", &resources).draw(gc_, 0, 0);
+  EXPECT_EQ(pixel(5, 5), green);
   EXPECT_NO_THROW(Sprite(gc_, "hourly", &resources)) << "an hour a frame is the longest";
   EXPECT_EQ(Sprite(gc_, "thousand", &resources).get_frame_count(), 1000);
   Sprite loops(gc_, "loops", &resources);  // 60 ms a frame and looping unless the file says otherwise

@@ -41,7 +41,6 @@ class Slot {
   Slot() = default;
   explicit Slot(std::shared_ptr<void> connection) : connection_(std::move(connection)) {}
   bool is_null() const { return !connection_; }
-  void disconnect() { connection_.reset(); }
  private:
   std::shared_ptr<void> connection_;
 };
