@@ -18,21 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "../scratch_folder.h"
 #include "platform/platform.h"
 
 namespace {
-
-// The folders the inputs are written to; removed when the fuzzer exits. The
-// picture input has a folder of its own, out of the resource files' reach:
-// decoded pictures are cached by file, and each input would add one.
-struct ScratchFolder {
-  ScratchFolder() {
-    if (!mkdtemp(path.data())) std::abort();
-  }
-  ~ScratchFolder() { std::filesystem::remove_all(path); }
-  std::string file(const char* name) const { return path + "/" + name; }
-  std::string path = "/tmp/morvane-fuzz-XXXXXX";
-};
 
 void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -102,6 +91,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // The picture input has a folder of its own, out of the resource files'
+  // reach: decoded pictures are cached by file, and each input would add one.
   static const ScratchFolder picture_folder;
   static const ScratchFolder resource_folder;
   static const platform::CollisionOutline sheet_outline = [] {

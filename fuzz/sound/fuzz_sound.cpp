@@ -14,21 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "../scratch_folder.h"
 #include "platform/platform.h"
-
-namespace {
-
-// The folder the input is written to; removed when the fuzzer exits.
-struct ScratchFolder {
-  ScratchFolder() {
-    if (!mkdtemp(path.data())) std::abort();
-  }
-  ~ScratchFolder() { std::filesystem::remove_all(path); }
-  std::string file(const char* name) const { return path + "/" + name; }
-  std::string path = "/tmp/morvane-fuzz-XXXXXX";
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
