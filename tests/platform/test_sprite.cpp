@@ -118,6 +118,7 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   <sprite name="hourly"><image file="sheet.png"/><animation speed="3600000"/></sprite>
   <sprite name="loops"><image file="sheet.png"><grid size="10,10" array="2,1"/></image></sprite>
   <sprite name="speed"><image file="sheet.png"/><animation speed="fast"/></sprite>
+  <sprite name="place"><image file="sheet.png"><grid pos="0,x" size="10,10"/></image></sprite>
   <sprite name="thousand">)" + many_frames + R"(</sprite>
   <sprite name="tiles">)" + tiles + R"(</sprite>
   <sprite name="big_cells"><image file="sheet.png"><grid size="8192,8192"/></image>
@@ -129,7 +130,7 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   ASSERT_EQ(run.get_frame_count(), 2);
   for (const auto& colour : {red, blue}) {
     run.draw(gc_, 0, 0);
-    EXPECT_EQ(pixel(5, 5), colour);
+    EXPECT_EQ(std::tuple(pixel(5, 5), pixel(0, 0), pixel(9, 9)), std::tuple(colour, colour, colour)) << "whole cells";
     run.update(80);
   }
   EXPECT_TRUE(run.is_finished());
@@ -152,7 +153,7 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   EXPECT_THAT([&] { platform::ResourceManager r(bad); },
               throws_naming("'" + bad + "' is not valid XML: Start-end tags mismatch at line 3, column 3"));
   const std::pair<const char*, std::string> cases[] = {{"jump2", "jump2"}, {"gone", "nowhere.png"},
-      {"corrupt", "corrupt.png"}, {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"}, {"huge", "grid array"},
+      {"corrupt", "corrupt.png"}, {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"}, {"place", "\"0,x\""}, {"huge", "grid array"},
       {"tiles", "Sprite 'tiles' in resource file '" + items + "' has more than 1000 frames"},
       {"big_cells", "Sprite 'big_cells' in resource file '" + items + "' has more than 67108864 pixels"}};
   for (auto [id, reason] : cases) EXPECT_THAT([&] { Sprite s(gc_, id, &resources); }, throws_naming(reason)) << id;
