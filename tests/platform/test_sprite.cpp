@@ -119,6 +119,7 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   <sprite name="loops"><image file="sheet.png"><grid size="10,10" array="2,1"/></image></sprite>
   <sprite name="speed"><image file="sheet.png"/><animation speed="fast"/></sprite>
   <sprite name="place"><image file="sheet.png"><grid pos="0,x" size="10,10"/></image></sprite>
+  <sprite name="far"><image file="sheet.png"><grid pos="0,-200000" size="10,10"/></image></sprite>
   <sprite name="thousand">)" + many_frames + R"(</sprite>
   <sprite name="tiles">)" + tiles + R"(</sprite>
   <sprite name="big_cells"><image file="sheet.png"><grid size="8192,8192"/></image>
@@ -153,7 +154,8 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   EXPECT_THAT([&] { platform::ResourceManager r(bad); },
               throws_naming("'" + bad + "' is not valid XML: Start-end tags mismatch at line 3, column 3"));
   const std::pair<const char*, std::string> cases[] = {{"jump2", "jump2"}, {"gone", "nowhere.png"},
-      {"corrupt", "corrupt.png"}, {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"}, {"place", "\"0,x\""}, {"huge", "grid array"},
+      {"corrupt", "corrupt.png"}, {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"}, {"place", "\"0,x\""}, {"far", "\"0,-200000\""},
+      {"huge", "grid array"},
       {"tiles", "Sprite 'tiles' in resource file '" + items + "' has more than 1000 frames"},
       {"big_cells", "Sprite 'big_cells' in resource file '" + items + "' has more than 67108864 pixels"}};
   for (auto [id, reason] : cases) EXPECT_THAT([&] { Sprite s(gc_, id, &resources); }, throws_naming(reason)) << id;
