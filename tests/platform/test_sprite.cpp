@@ -154,8 +154,8 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   EXPECT_THAT([&] { platform::ResourceManager r(bad); },
               throws_naming("'" + bad + "' is not valid XML: Start-end tags mismatch at line 3, column 3"));
   const std::pair<const char*, std::string> cases[] = {{"jump2", "jump2"}, {"gone", "nowhere.png"},
-      {"corrupt", "corrupt.png"}, {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"}, {"place", "\"0,x\""}, {"far", "\"0,-200000\""},
-      {"huge", "grid array"},
+      {"corrupt", "corrupt.png"}, {"empty", "empty"}, {"cell", "sheet.png"}, {"speed", "fast"},
+      {"place", "\"0,x\""}, {"far", "\"0,-200000\""}, {"huge", "grid array"},
       {"tiles", "Sprite 'tiles' in resource file '" + items + "' has more than 1000 frames"},
       {"big_cells", "Sprite 'big_cells' in resource file '" + items + "' has more than 67108864 pixels"}};
   for (auto [id, reason] : cases) EXPECT_THAT([&] { Sprite s(gc_, id, &resources); }, throws_naming(reason)) << id;
