@@ -10,7 +10,7 @@ PACKAGES=(
   libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libsdl2-ttf-dev
   libfontconfig-dev fonts-dejavu-core libpugixml-dev libpng-dev zlib1g-dev libvorbis-dev libogg-dev
   librsvg2-bin vorbis-tools sox python3
-  xvfb xdotool x11-utils strace
+  xvfb xdotool x11-utils strace libgl1-mesa-dri
 )
 
 missing=()
