@@ -62,12 +62,12 @@ TEST(RealSeam, TranslatesSdlKeyEvents) {
     event.key = {type, 0, 0, Uint8(type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED), Uint8(repeat), 0, 0, {scancode, key, 0, 0}};
     ASSERT_EQ(SDL_PushEvent(&event), 1);
   };
-  // Z held with two repeats, keypad ENTER, Up, keys the game never reads (F5,
+  // Z held with two repeats, keypad ENTER, Up, keys the game never reads (Space, F5,
   // left Shift, and Mute, which has a code only of its own), and a Z whose
   // symbol is not Latin (another keyboard layout).
   const std::tuple<SDL_Keycode, SDL_Scancode, int> downs_pushed[] = {
       {SDLK_z, SDL_SCANCODE_Z, 0}, {SDLK_z, SDL_SCANCODE_Z, 1}, {SDLK_z, SDL_SCANCODE_Z, 1}, {SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, 0},
-      {SDLK_UP, SDL_SCANCODE_UP, 0}, {SDLK_F5, SDL_SCANCODE_F5, 0}, {SDLK_LSHIFT, SDL_SCANCODE_LSHIFT, 0},
+      {SDLK_UP, SDL_SCANCODE_UP, 0}, {SDLK_SPACE, SDL_SCANCODE_SPACE, 0}, {SDLK_F5, SDL_SCANCODE_F5, 0}, {SDLK_LSHIFT, SDL_SCANCODE_LSHIFT, 0},
       {SDLK_MUTE, SDL_SCANCODE_MUTE, 0}, {0x3b6, SDL_SCANCODE_Z, 0}};
   for (auto [key, scancode, repeat] : downs_pushed) push_key(SDL_KEYDOWN, key, scancode, repeat);
   SDL_Event quit{SDL_QUIT};
@@ -79,7 +79,7 @@ TEST(RealSeam, TranslatesSdlKeyEvents) {
   push_key(SDL_KEYUP, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 0);
   KeepAlive::process(0);
 
-  EXPECT_EQ(downs, (std::vector<std::pair<int, int>>{{90, 0}, {90, 1}, {90, 2}, {13, 0}, {38, 0}, {116, 0}, {160, 0}, {0x100 + SDL_SCANCODE_MUTE, 0}, {90, 0}, {90, 0}}));
+  EXPECT_EQ(downs, (std::vector<std::pair<int, int>>{{90, 0}, {90, 1}, {90, 2}, {13, 0}, {38, 0}, {32, 0}, {116, 0}, {160, 0}, {0x100 + SDL_SCANCODE_MUTE, 0}, {90, 0}, {90, 0}}));
   EXPECT_EQ(ups, (std::vector<int>{90, 27}));
 }
 

@@ -90,7 +90,7 @@ TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
       {50, 60, red},      {59, 69, red},      {49, 60, white},    {60, 60, white},    {50, 70, white},
       {250, 205, green},  {250, 245, red},    {250, 165, green},  {290, 205, white},
       {499, 100, red},    {400, 109, green},
-      {305, 305, {255, 128, 128, 255}},       {2, 2, {191, 191, 255, 255}}};
+      {305, 305, {255, 128, 128, 255}},       {1, 1, {191, 191, 255, 255}}, {4, 4, {191, 191, 255, 255}}};
   for (const auto& e : expected) {
     const PixelBuffer::Rgba p = pixel(e.x, e.y);
     EXPECT_TRUE(std::abs(p.r - e.colour.r) <= 2 && std::abs(p.g - e.colour.g) <= 2 && std::abs(p.b - e.colour.b) <= 2)
@@ -117,6 +117,7 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   <sprite name="huge"><image file="sheet.png"><grid size="1,1" array="101,100"/></image></sprite>
   <sprite name="hourly"><image file="sheet.png"/><animation speed="3600000"/></sprite>
   <sprite name="loops"><image file="sheet.png"><grid size="10,10" array="2,1"/></image></sprite>
+  <sprite name="loops_yes"><image file="sheet.png"><grid size="10,10" array="2,1"/></image><animation loop="yes"/></sprite>
   <sprite name="speed"><image file="sheet.png"/><animation speed="fast"/></sprite>
   <sprite name="place"><image file="sheet.png"><grid pos="0,x" size="10,10"/></image></sprite>
   <sprite name="far"><image file="sheet.png"><grid pos="0,-200000" size="10,10"/></image></sprite>
@@ -148,6 +149,9 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   EXPECT_EQ(loops.get_current_frame(), 0);
   loops.update(61);
   EXPECT_TRUE(loops.get_current_frame() == 0 && !loops.is_finished());
+  Sprite loops_yes(gc_, "loops_yes", &resources);
+  loops_yes.update(120);
+  EXPECT_TRUE(loops_yes.get_current_frame() == 0 && !loops_yes.is_finished());
 
   for (const std::string& file : {(folder_.path / "missing.xml").string(), bad})
     EXPECT_THAT([&] { platform::ResourceManager r(file); }, throws_naming(file));
