@@ -2,6 +2,7 @@
 #include <exception>
 #include <string>
 
+#include "platform/console.h"
 #include "platform/display.h"
 
 // Inside a catch block: the message of the error being handled (the layer's
@@ -15,6 +16,10 @@ inline std::string load_failure_reason() {
     return "unknown error";
   }
 }
+
+// Inside a catch block, for a loader whose thrown message is fixed: the
+// reason goes on the error stream, just before the message is shown.
+inline void write_load_failure_reason() { platform::Console::write_error_line(load_failure_reason()); }
 
 // Base of every drawable game object: a position, a depth and the graphic
 // context its sprites are built and drawn with. Moving an element by dx moves

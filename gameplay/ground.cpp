@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "platform/console.h"
 #include "platform/system.h"
 
 Ground::Ground(const std::string& resource_path, const std::string& outline_path, float outline_scale,
@@ -12,8 +11,7 @@ Ground::Ground(const std::string& resource_path, const std::string& outline_path
     platform::ResourceManager resources(resource_path);
     sprite = platform::Sprite(this->gc, "ground", &resources, platform::ImageImportDescription());
   } catch (...) {
-    // The message thrown is fixed; the reason goes on the error stream just before it.
-    platform::Console::write_error_line(load_failure_reason());
+    write_load_failure_reason();
     throw "Could not load ground sprite (check that you have <ground>.xml, <ground>.png and <ground>_out.png (= outline image, 25 %% of the size of <ground>.png) files in correct directory and that the XML file content is correct).";
   }
   outline = platform::CollisionOutline(outline_path, 128, platform::accuracy_high, true);

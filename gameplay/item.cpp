@@ -1,7 +1,5 @@
 #include "gameplay/item.h"
 
-#include "platform/console.h"
-
 Item::Item(const std::string& name, const std::string& sprite_id, const std::string& resource_path,
            const std::string& outline_path, platform::GraphicContext& gc, float x, float y, float z,
            bool crashable, bool deadly)
@@ -10,8 +8,7 @@ Item::Item(const std::string& name, const std::string& sprite_id, const std::str
     platform::ResourceManager resources(resource_path);
     sprite = platform::Sprite(this->gc, sprite_id, &resources, platform::ImageImportDescription());
   } catch (...) {
-    // The message thrown is fixed; the reason goes on the error stream just before it.
-    platform::Console::write_error_line(load_failure_reason());
+    write_load_failure_reason();
     throw "Could not load Item sprite (check that you have <item>.xml, <item>.png and <item>_out.png (= outline image, 25 %% of the size of <item>.png) files in correct directory and that the XML file content is correct).";
   }
   outline = platform::CollisionOutline(outline_path, 128, platform::accuracy_medium, true);

@@ -320,9 +320,7 @@ bool outside(const DrawOp& op, int width, int height) {
   return centre_x + reach_x < 0.0 || centre_x - reach_x > width || centre_y + reach_y < 0.0 ||
          centre_y - reach_y > height;
 }
-}  // namespace
 
-namespace {
 // Whether an operation replaces every pixel of the window: a clear, or an
 // opaque fill, gradient or unturned, unblended copy over the whole window.
 bool covers(const DrawOp& op, int width, int height) {

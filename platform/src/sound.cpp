@@ -16,9 +16,10 @@
 
 // SDL decodes WAVE files and libvorbisfile Ogg Vorbis ones, converting them
 // to the output's format as SDL_mixer would, but here, so that no sound can
-// decode to more than a bounded size. SDL_mixer drives the device; the playing sessions are
-// mixed here, in its post-mix hook, because its own channels cannot switch a
-// playing sound to looping or pause it at a position and resume later.
+// decode to more than a bounded size. SDL_mixer drives the device; the
+// playing sessions are mixed here, in its post-mix hook, because its own
+// channels cannot switch a playing sound to looping or pause it at a position
+// and resume later.
 
 namespace platform {
 
@@ -120,6 +121,12 @@ constexpr std::size_t max_source_bytes = 2 * max_decoded_bytes;
 constexpr std::size_t max_file_bytes = std::size_t{128} << 20;
 const std::string too_long = "too long: it would decode to more than ten minutes of 44.1 kHz stereo sound";
 
+// The refusal of a sound too long, with the length that gave it away.
+Exception too_long_error(const std::string& failure, const std::string& source, long long frames, long rate) {
+  return Exception(failure + too_long + " (" + source + std::to_string(frames) + " samples at " +
+                   std::to_string(rate) + " Hz)");
+}
+
 // What every loaded sound is converted to: the open device's format.
 struct OutputFormat {
   int frequency = 44100;
@@ -173,8 +180,7 @@ void check_wave_header(std::string& bytes, const OutputFormat& output, const std
   const std::uint64_t most_frames = std::uint64_t{data_bytes} * 8 / (channels * std::max<std::uint32_t>(bits, 4));
   const std::uint64_t most_source_bytes = most_frames * channels * (bits > 16 ? 4 : 2);
   if (output.converted(most_frames, rate) > output.max_frames() || most_source_bytes > max_source_bytes)
-    throw Exception(failure + too_long + " (" + std::to_string(most_frames) + " samples at " + std::to_string(rate) +
-                    " Hz)");
+    throw too_long_error(failure, "", static_cast<long long>(most_frames), rate);
 }
 
 // Decodes with SDL and converts as SDL_mixer does, checking the exact size
@@ -190,8 +196,7 @@ std::vector<std::int16_t> decode_wave(std::string& bytes, const OutputFormat& ou
   const std::size_t frame_bytes = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
   const std::size_t frames = frame_bytes == 0 ? 0 : decoded_bytes / frame_bytes;
   if (output.converted(frames, static_cast<std::uint64_t>(std::max(spec.freq, 0))) > output.max_frames())
-    throw Exception(failure + too_long + " (" + std::to_string(frames) + " samples at " + std::to_string(spec.freq) +
-                    " Hz)");
+    throw too_long_error(failure, "", static_cast<long long>(frames), spec.freq);
 
   SDL_AudioCVT conversion;
   if (SDL_BuildAudioCVT(&conversion, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, output_channels,
@@ -295,8 +300,7 @@ std::vector<std::int16_t> decode_vorbis(const std::string& bytes, const OutputFo
       declared_frames += std::min<std::uint64_t>(
           output.converted(static_cast<std::uint64_t>(length), static_cast<std::uint64_t>(info->rate)), UINT32_MAX);
     if (declared_frames > output.max_frames())
-      throw Exception(failure + too_long + " (its stream declares " + std::to_string(length) + " samples at " +
-                      std::to_string(info ? info->rate : 0) + " Hz)");
+      throw too_long_error(failure, "its stream declares ", length, info ? info->rate : 0);
   }
 
   // A new run at each change of rate or channels (a chained stream).
