@@ -1,8 +1,7 @@
 #pragma once
 // Opening the files the layer reads (pictures, sounds, resource files, fonts)
-// so that no file can hang the game: the open never waits, as it would on a
-// named pipe, and anything but a regular file (a pipe, a device, a folder) is
-// refused before a byte is read.
+// through InputFile, so that no file can hang the game and a read error is
+// never taken for the end of the file.
 #include <cstddef>
 #include <cstdio>
 #include <string>

@@ -1,6 +1,10 @@
 #include "platform/seam.h"
 
 #include <SDL.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 
 #include <unordered_map>
 
@@ -158,5 +162,26 @@ void VirtualSeam::poll_keys(std::vector<KeyEventRecord>& out) {
 }
 
 bool VirtualSeam::script_done() const { return script_.empty(); }
+
+long Seam::read_file(const std::string&, int descriptor, char* buffer, std::size_t capacity, std::uint64_t) {
+  return ::read(descriptor, buffer, capacity);
+}
+
+void VirtualSeam::fail_reads(const std::string& path_suffix, std::uint64_t after_bytes, int error) {
+  read_failures_.push_back(ReadFailure{path_suffix, after_bytes, error});
+}
+
+long VirtualSeam::read_file(const std::string& path, int descriptor, char* buffer, std::size_t capacity,
+                            std::uint64_t offset) {
+  for (const ReadFailure& failure : read_failures_) {
+    if (!path.ends_with(failure.path_suffix)) continue;
+    if (offset >= failure.after_bytes) {
+      errno = failure.error;
+      return -1;
+    }
+    capacity = static_cast<std::size_t>(std::min<std::uint64_t>(capacity, failure.after_bytes - offset));
+  }
+  return Seam::read_file(path, descriptor, buffer, capacity, offset);
+}
 
 }  // namespace platform

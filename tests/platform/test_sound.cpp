@@ -167,6 +167,12 @@ TEST_F(SoundSessions, LoadsWaveAndOggOrThrowsNamingTheFileAndTheReason) {
                                      {pipe.string(), "not a regular file"}, {zero.string(), "not a regular file"},
                                      {(folder.path / "folder.ogg").string(), "is a folder"}})
     expect_failure(file, reason);
+  // A read that fails part-way is an error, not a sound cut short.
+  VirtualSeam seam;
+  ScopedSeam installed(seam);
+  seam.fail_reads("failing.wav", 30, EIO), seam.fail_reads("failing.ogg", 100, EIO);
+  expect_failure(write_wav("failing.wav", 10), "Input/output error");
+  expect_failure(write_silent_ogg("failing.ogg", 22050, 22050), "Input/output error");
   EXPECT_EQ(SoundBuffer(wave_as_ogg, false, "wav").get_length(), 10);
   EXPECT_NEAR(SoundBuffer(write_wav("mono22k.wav", 500, 1, 22050)).get_length(), 1000, 4);
   EXPECT_NEAR(SoundBuffer(write_silent_ogg("second.ogg", 22050, 22050)).get_length(), 44100, 4);

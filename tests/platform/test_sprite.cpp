@@ -199,6 +199,20 @@ TEST_F(SpriteTest, PipesDevicesAndHugeResourceFilesAreRefusedAtOnce) {
       EXPECT_THAT(message_without_waiting(load, pipe),
                   AllOf(HasSubstr("'" + path + "': "), HasSubstr("not a regular file")));
   }
+  // A read that fails part-way (a failing disk) is an error naming the
+  // file, never a picture or resource file cut short.
+  platform::VirtualSeam seam;
+  platform::ScopedSeam installed(seam);
+  const std::string picture = (folder_.path / "failing.png").string();
+  platform::PNGProvider::save(solid(64, 64, red), picture);
+  const std::string sprites = folder_.write("failing.xml", R"(<resources><sprite name="s"><image file="failing.png"/></sprite></resources>)");
+  seam.fail_reads("failing.png", 60, EIO);
+  seam.fail_reads("failing.xml", 20, EIO);
+  const std::function<void()> failing_loads[] = {
+      [&] { platform::PNGProvider::load(picture); }, [&] { platform::ResourceManager r(sprites); },
+      [&] { platform::CollisionOutline outline(picture); }};
+  for (const auto& load : failing_loads)
+    EXPECT_THAT(message_without_waiting(load, pipe), AllOf(HasSubstr("failing."), HasSubstr("Input/output error")));
   const std::string huge =
       folder_.write("huge.xml", "<resources><!-- " + std::string(1 << 20, ' ') + " --></resources>");
   EXPECT_THAT(message_without_waiting([&] { platform::ResourceManager r(huge); }, pipe),

@@ -1,6 +1,8 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -14,9 +16,9 @@ struct KeyEventRecord {
   int repeat_count = 0;
 };
 
-// The one seam between the game and the outside world's time and keys.
-// The default (RealSeam) uses SDL's clock, SDL_Delay, time(NULL) and the SDL
-// event queue. Tests install a VirtualSeam.
+// The one seam between the game and the outside world's time, keys and file
+// reads. The default (RealSeam) uses SDL's clock, SDL_Delay, time(NULL), the
+// SDL event queue and read(2). Tests install a VirtualSeam.
 class Seam {
  public:
   virtual ~Seam() = default;
@@ -26,6 +28,11 @@ class Seam {
   // Appends the key events that arrived since the last call. Called by
   // KeepAlive::process, which also counts frames for scripted events.
   virtual void poll_keys(std::vector<KeyEventRecord>& out) = 0;
+  // One read of an open file (`offset` bytes of it read so far): the count,
+  // 0 at its end, or -1 with errno set. Every file the game reads goes
+  // through here (see InputFile).
+  virtual long read_file(const std::string& path, int descriptor, char* buffer, std::size_t capacity,
+                         std::uint64_t offset);
 };
 
 // Installs a seam (not owned); nullptr restores the real one.
@@ -59,6 +66,12 @@ class VirtualSeam : public Seam {
   std::uint64_t polls() const { return polls_; }
   bool script_done() const;
 
+  // From now on a file whose path ends with `path_suffix` reads as usual up
+  // to `after_bytes` bytes, and then fails with `error` (EIO: a failing disk).
+  void fail_reads(const std::string& path_suffix, std::uint64_t after_bytes, int error);
+  long read_file(const std::string& path, int descriptor, char* buffer, std::size_t capacity,
+                 std::uint64_t offset) override;
+
  private:
   struct Scripted {
     bool by_poll;
@@ -71,6 +84,12 @@ class VirtualSeam : public Seam {
   std::uint64_t polls_ = 0;
   std::uint64_t next_order_ = 0;
   std::vector<Scripted> script_;
+  struct ReadFailure {
+    std::string path_suffix;
+    std::uint64_t after_bytes;
+    int error;
+  };
+  std::vector<ReadFailure> read_failures_;
 };
 
 // RAII installer for tests.
