@@ -1,12 +1,14 @@
 #include "datafile/data_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <locale>
 #include <sstream>
 #include <utility>
+#include <vector>
+
+#include "platform/input_file.h"
 
 namespace {
 
@@ -14,62 +16,94 @@ namespace {
 // longer line is skipped.
 constexpr std::size_t max_line_length = 255;
 
-// Splits a file into physical lines. A carriage return right before the line
-// feed is not part of the line, so files written on Windows read the same.
+// Bounds far above anything the game writes, so that a giant file (a sparse
+// one of 100 GB, say) is refused at once instead of read to its end.
+constexpr std::uint64_t max_file_bytes = 16 << 20;
+constexpr std::uint64_t max_line_bytes = 1 << 20;
+constexpr const char* too_large_reason = "it is larger than 16 MiB";
+
+// Splits a file into physical lines in two steps, so that a line already
+// wrong by its start is refused without reading the rest of it: `next_head`
+// gives the line cut to max_line_length characters, `skip_rest` passes over
+// what is left of it. A carriage return right before the line feed is not
+// part of the line, so files written on Windows read the same. A read error
+// or a bound passed throws "PATH could not be read: REASON".
 class LineReader {
  public:
-  explicit LineReader(std::istream& in) : in_(in), buffer_(64 * 1024) {}
+  LineReader(platform::InputFile& file, const std::string& path) : file_(file), path_(path), buffer_(64 * 1024) {}
 
-  // Gives the next line cut to max_line_length characters; false at the end
-  // of the file.
-  bool next(std::string& line) {
+  // Gives the start of the next line, cut to max_line_length characters;
+  // false at the end of the file.
+  bool next_head(std::string& line) {
     line.clear();
-    bool found_any = false;
-    bool ended_by_newline = false;
-    std::size_t length = 0;
-    char last = '\0';
-    while (pos_ < end_ || fill()) {
-      found_any = true;
+    if (pos_ == end_ && !fill()) return false;
+    ++line_number_;
+    line_bytes_ = 0;
+    rest_pending_ = true;
+    // One character beyond the cap is looked at so that a "\r\n" ending can
+    // still be dropped from a line of exactly the cap's length.
+    while (line.size() <= max_line_length && (pos_ < end_ || fill())) {
       const char* start = buffer_.data() + pos_;
-      const std::size_t available = end_ - pos_;
-      const char* newline = static_cast<const char*>(std::memchr(start, '\n', available));
-      const std::size_t count = newline ? static_cast<std::size_t>(newline - start) : available;
-      if (count > 0) {
-        // One character beyond the cap is kept so that a "\r\n" ending can
-        // still be dropped from a line of exactly the cap's length.
-        if (line.size() <= max_line_length) {
-          line.append(start, std::min(count, max_line_length + 1 - line.size()));
-        }
-        length += count;
-        last = start[count - 1];
-      }
+      const std::size_t wanted = std::min(end_ - pos_, max_line_length + 1 - line.size());
+      const char* newline = static_cast<const char*>(std::memchr(start, '\n', wanted));
+      const std::size_t count = newline ? static_cast<std::size_t>(newline - start) : wanted;
+      line.append(start, count);
+      line_bytes_ += count;
       pos_ += count;
       if (newline) {
         ++pos_;
-        ended_by_newline = true;
+        rest_pending_ = false;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         break;
       }
     }
-    if (!found_any) return false;
-    if (ended_by_newline && length > 0 && last == '\r') --length;
-    line.resize(std::min(length, max_line_length));
+    if (line.size() > max_line_length) line.resize(max_line_length);
     return true;
   }
+
+  // Passes over the rest of the line that next_head gave.
+  void skip_rest() {
+    while (rest_pending_ && (pos_ < end_ || fill())) {
+      const char* start = buffer_.data() + pos_;
+      const char* newline = static_cast<const char*>(std::memchr(start, '\n', end_ - pos_));
+      const std::size_t count = newline ? static_cast<std::size_t>(newline - start) : end_ - pos_;
+      line_bytes_ += count;
+      pos_ += count;
+      if (line_bytes_ > max_line_bytes) {
+        refuse("line " + std::to_string(line_number_) + " is longer than 1 MiB");
+      }
+      if (newline) {
+        ++pos_;
+        rest_pending_ = false;
+      }
+    }
+  }
+
+  std::uint64_t line_number() const { return line_number_; }
 
  private:
   bool fill() {
     pos_ = 0;
     end_ = 0;
-    if (!in_) return false;
-    in_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-    end_ = static_cast<std::size_t>(in_.gcount());
+    std::string reason;
+    const long got = file_.read(buffer_.data(), buffer_.size(), reason);
+    if (got < 0) refuse(reason);
+    // The file may have grown since its size was checked.
+    if (file_.position() > max_file_bytes) refuse(too_large_reason);
+    end_ = static_cast<std::size_t>(got);
     return end_ > 0;
   }
 
-  std::istream& in_;
+  [[noreturn]] void refuse(const std::string& reason) const { throw path_ + " could not be read: " + reason; }
+
+  platform::InputFile& file_;
+  const std::string& path_;
   std::vector<char> buffer_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
+  std::uint64_t line_number_ = 0;
+  std::uint64_t line_bytes_ = 0;
+  bool rest_pending_ = false;
 };
 
 // Number fields use the standard stream extraction; a field that does not
@@ -143,11 +177,16 @@ void store(DataValue& slot, const std::string& value, std::istringstream& fields
   slot.set = true;
 }
 
-// Only regular files are read: a folder or a device in place of a data file
-// counts as a file that cannot be opened.
-bool is_readable_file(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(std::filesystem::status(path, error));
+// A UTF-8 byte-order mark, which an editor may put at the start of a file,
+// is invisible on the terminal: a keyword that holds one shows it by name.
+// (The console shows control bytes as "\xNN" itself.)
+std::string shown_keyword(const std::string& keyword) {
+  static const std::string byte_order_mark = "\xEF\xBB\xBF";
+  std::string shown = keyword;
+  for (std::size_t at = 0; (at = shown.find(byte_order_mark, at)) != std::string::npos;) {
+    shown.replace(at, byte_order_mark.size(), "<byte-order mark>");
+  }
+  return shown;
 }
 
 }  // namespace
@@ -193,27 +232,32 @@ DataFile::DataFile() {
 }
 
 void DataFile::read(std::string path, std::map<std::string, DataValue>* table) {
-  std::ifstream file;
-  if (is_readable_file(path)) file.open(path, std::ios::binary);
-  if (!file.is_open()) throw path + " could not be opened!";
+  // Opened without blocking and checked on the descriptor: a pipe or a folder
+  // in the file's place, even one swapped in after a look at the name, is a
+  // file that cannot be opened.
+  platform::InputFile file;
+  std::string reason;
+  if (!file.open(path, reason)) throw path + " could not be opened!";
+  if (file.size() > max_file_bytes) throw path + " could not be read: " + too_large_reason;
 
   std::istringstream fields;
   fields.imbue(std::locale::classic());
-  LineReader lines(file);
+  LineReader lines(file, path);
   std::string line;
   std::string value;
-  std::uint64_t line_number = 0;
-  while (lines.next(line)) {
-    ++line_number;
-    if (!line.empty() && line[0] == '#') continue;
+  while (lines.next_head(line)) {
+    const bool comment = !line.empty() && line[0] == '#';
     const std::size_t space = line.find(' ');
-    const std::string keyword = line.substr(0, space);
-    if (keyword.empty()) continue;
-
+    const std::string keyword = comment ? std::string() : line.substr(0, space);
+    if (keyword.empty()) {
+      lines.skip_rest();
+      continue;
+    }
     const auto slot = table->find(keyword);
     if (slot == table->end()) {
-      throw "Unknown keyword on line " + std::to_string(line_number) + ": " + keyword;
+      throw "Unknown keyword on line " + std::to_string(lines.line_number()) + ": " + shown_keyword(keyword);
     }
+    lines.skip_rest();
     value = space == std::string::npos ? std::string() : line.substr(space + 1);
     trim_trailing_white_space(value);
     store(slot->second, value, fields);

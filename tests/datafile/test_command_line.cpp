@@ -2,14 +2,19 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <iostream>
 #include <sstream>
 #include <thread>
 
+#include "frontend/command_line.h"
+#include "platform/seam.h"
 #include "temp_folder.h"
 
 // Runs the program the way a level author does: from a folder holding levels/,
@@ -21,6 +26,10 @@ TEST(CommandLine, EachArgumentFormGivesItsLinesAndExitCode) {
   folder.write("levels/future.qel", "version 2.0\n");
   folder.write("levels/nobg.qel", "type normal\n");
   folder.write("levels/control.qel", "type normal\n#\n\x1b]0;owned\x07\x1b[2J\tx\x7f\x01\x1f\rcaf\xc3\xa9 3\n");
+  folder.write("levels/marked.qel", "\xEF\xBB\xBF# saved by an editor\ntype normal\n");
+  // A sparse file of 100 GB of zero bytes, and a named pipe that nobody writes to.
+  std::filesystem::resize_file(folder.write("levels/giant.qel", ""), 100ull << 30);
+  ASSERT_EQ(mkfifo((folder.path / "levels/pipe.qel").c_str(), 0600), 0);
   const std::string name = MORVANE_PROGRAM;
   const std::string usage = "Usage: \n  " + name + "\n  " + name + " --check-syntax <filename>\n  " + name +
                             " -cs <filename>\n  " + name + " -h\n";
@@ -34,6 +43,9 @@ TEST(CommandLine, EachArgumentFormGivesItsLinesAndExitCode) {
       {"-cs control.qel", 1, "",
        "Error: Unknown keyword on line 3: \\x1B]0;owned\\x07\\x1B[2J\tx\\x7F\\x01\\x1F\\x0Dcaf\xc3\xa9\n"},
       {"-cs '\x1b[2J.qel'", 1, "", "Error: levels/\\x1B[2J.qel could not be opened!\n"},
+      {"-cs marked.qel", 1, "", "Error: Unknown keyword on line 1: <byte-order mark>#\n"},
+      {"-cs giant.qel", 1, "", "Error: levels/giant.qel could not be read: it is larger than 16 MiB\n"},
+      {"-cs pipe.qel", 1, "", "Error: levels/pipe.qel could not be opened!\n"},
       {"", 1, "", "Error: config/main.cfg could not be opened!\n"},  // the game, ended by an error
       {"-cs", 0, usage, ""}, {"-cs demo.qel demo.qel", 0, usage, ""}, {"-CS demo.qel", 0, usage, ""},
       {"-h", 0, usage, ""}, {"--help", 0, usage, ""},
@@ -48,6 +60,42 @@ TEST(CommandLine, EachArgumentFormGivesItsLinesAndExitCode) {
     EXPECT_EQ(std::tuple(WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("/out.txt"), read("/err.txt")),
               std::tuple(test.exit_code, test.out + "(press any key to close this console window)\n", test.err))
         << test.arguments;
+  }
+}
+
+// The level checker in a child process whose reads of the level fail
+// part-way, as on a failing disk: a level it could not read to the end is
+// never "ok".
+TEST(CommandLine, ALevelThatCannotBeReadToItsEndIsNotOk) {
+  TempFolder folder;
+  folder.write("levels/demo.qel", "type normal\nbackground sky\nground 0 4 g n\nitem 1 2 s\nitemdef s 1 0 a b c\n");
+  const struct { long failing_after; int exit_code; std::string out, err; } cases[] = {
+      {-1, 0, "demo.qel is ok!\n", ""},
+      {40, 1, "", "Error: levels/demo.qel could not be read: Input/output error\n"},
+  };
+  const std::string dir = folder.path.string();
+  for (const auto& test : cases) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      platform::VirtualSeam seam;
+      platform::ScopedSeam scoped_seam(seam);
+      if (test.failing_after >= 0) seam.fail_reads("levels/demo.qel", test.failing_after, EIO);
+      const int in = open("/dev/null", O_RDONLY);
+      const int out = open((dir + "/out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int err = open((dir + "/err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      if (in < 0 || out < 0 || err < 0 || chdir(dir.c_str()) != 0) _exit(126);
+      dup2(in, STDIN_FILENO), dup2(out, STDOUT_FILENO), dup2(err, STDERR_FILENO);
+      const int exit_code = run_command_line({"morvane", "-cs", "demo.qel"});
+      std::cout.flush(), std::cerr.flush();
+      _exit(exit_code);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    auto read = [&](const char* file) { return (std::ostringstream() << std::ifstream(dir + file).rdbuf()).str(); };
+    EXPECT_EQ(std::tuple(WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("/out.txt"), read("/err.txt")),
+              std::tuple(test.exit_code, test.out + "(press any key to close this console window)\n", test.err))
+        << test.failing_after;
   }
 }
 

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <functional>
 
 #include "datafile/data_file.h"
+#include "platform/seam.h"
 #include "temp_folder.h"
 
 namespace {
@@ -24,14 +27,30 @@ std::string message_of(Call call) try {
   return message;
 }
 
+// A good level filled up with comment lines of up to 1 MiB to `size` bytes.
+std::string level_of_size(std::size_t size) {
+  std::string content = good_level;
+  while (content.size() < size) {
+    const std::size_t line = std::min<std::size_t>(size - content.size(), 1 << 20);
+    content += line == 1 ? "\n" : "#" + std::string(line - 2, 'c') + "\n";
+  }
+  return content;
+}
+
 struct Reader : ::testing::Test {
-  // Writes the text to a file of its own and reads it into one of the tables.
-  std::string read(const std::string& content, Table DataFile::*table = &DataFile::level_table) {
-    path = folder.write("file" + std::to_string(++files), content);
+  // Writes the text to a file of its own and reads it into one of the tables;
+  // with `failing_after`, reads of the file fail with EIO past that many bytes.
+  std::string read(const std::string& content, Table DataFile::*table = &DataFile::level_table,
+                   long failing_after = -1) {
+    const std::string name = "file" + std::to_string(++files);
+    path = folder.write(name, content);
+    if (failing_after >= 0) seam.fail_reads("/" + name, failing_after, EIO);
     return message_of([&] { data.read(path, &(data.*table)); });
   }
   DataValue& level(const std::string& keyword) { return data.level_table.at(keyword); }
 
+  platform::VirtualSeam seam;
+  platform::ScopedSeam scoped_seam{seam};
   TempFolder folder;
   DataFile data;
   std::string path;
@@ -40,10 +59,12 @@ struct Reader : ::testing::Test {
 
 }  // namespace
 
-TEST_F(Reader, MessagesNameTheFirstMissingKeywordOrTheUnknownOnesLine) {
+// "FILE" in a message stands for the path of the file read.
+TEST_F(Reader, MessagesNameTheFirstMissingKeywordOrTheUnknownOnesLineOrWhyTheFileCouldNotBeRead) {
   const struct {
     std::string content, message;
     Table DataFile::*table = &DataFile::level_table;
+    long failing_after = -1;
   } cases[] = {
       {"", "Obligatory keyword background not defined"},
       {"", "Obligatory keyword name not defined", &DataFile::profile_table},
@@ -55,13 +76,28 @@ TEST_F(Reader, MessagesNameTheFirstMissingKeywordOrTheUnknownOnesLine) {
       {"Lives 3\n", "Unknown keyword on line 1: Lives"},
       {"lives\t3\n", "Unknown keyword on line 1: lives\t3"},
       {std::string(1 << 20, 'x') + "\nfoo\n", "Unknown keyword on line 1: " + std::string(255, 'x')},
-      {"background " + std::string(1 << 20, 'x') + "\nfoo\n", "Unknown keyword on line 2: foo"},
+      {"background " + std::string((1 << 20) - 11, 'x') + "\nfoo\n", "Unknown keyword on line 2: foo"},
       {std::string("\0\0#\n", 4), std::string("Unknown keyword on line 1: \0\0#", 30)},
+      // An editor's byte-order mark is named, not passed on invisible.
+      {"\xEF\xBB\xBF# by an editor\n" + good_level, "Unknown keyword on line 1: <byte-order mark>#"},
       {" lives 3\n#lives 3\n\n" + good_level, ""},
+      // A line is judged by its start: an unknown keyword is refused before
+      // the rest of its line is read (the second file fails past 300 bytes).
+      {"bogus " + std::string(2 << 20, 'v') + "\n", "Unknown keyword on line 1: bogus"},
+      {std::string(1000, 'x'), "Unknown keyword on line 1: " + std::string(255, 'x'), &DataFile::level_table, 300},
+      // Giant files and lines are refused, not read to their end.
+      {good_level + "#" + std::string(1 << 20, 'c') + "\n", "FILE could not be read: line 6 is longer than 1 MiB"},
+      {level_of_size(16 << 20), ""},
+      {level_of_size((16 << 20) + 1), "FILE could not be read: it is larger than 16 MiB"},
+      // A read error is no end of the file.
+      {"background menu.png\n", "FILE could not be read: Input/output error", &DataFile::config_table, 0},
+      {good_level, "FILE could not be read: Input/output error", &DataFile::level_table, 40},
   };
   for (const auto& test : cases) {
     data = DataFile();
-    EXPECT_EQ(read(test.content, test.table), test.message) << test.content.substr(0, 40);
+    std::string message = read(test.content, test.table, test.failing_after);
+    if (message.starts_with(path)) message.replace(0, path.size(), "FILE");
+    EXPECT_EQ(message, test.message) << test.content.substr(0, 40);
   }
 }
 
@@ -72,11 +108,20 @@ TEST_F(Reader, RefusedVersionsAndFilesThatCannotBeOpened) {
     const std::string message = read(content);
     EXPECT_EQ(message, "Error opening file '" + path + "'. Incompatible version.");
   }
-  // Folders, devices and missing files cannot be opened.
+  // Folders, devices, pipes and missing files cannot be opened; a pipe
+  // without a writer is refused without waiting for one.
   const std::string here = folder.path.string();
-  for (const std::string& bad : {here, here + "/missing.qel", std::string("/dev/zero")}) {
+  ASSERT_EQ(mkfifo((here + "/pipe.qel").c_str(), 0600), 0);
+  for (const std::string& bad : {here, here + "/missing.qel", std::string("/dev/zero"), here + "/pipe.qel"}) {
     EXPECT_EQ(message_of([&] { data.read(bad, &data.level_table); }), bad + " could not be opened!");
   }
+  // A sparse file of 100 GB (a good start, then zero bytes) is refused
+  // before a byte of it is read.
+  const std::string giant = folder.write("giant.qel", good_level);
+  std::filesystem::resize_file(giant, 100ull << 30);
+  DataFile fresh;
+  EXPECT_EQ(message_of([&] { fresh.read(giant, &fresh.level_table); }),
+            giant + " could not be read: it is larger than 16 MiB");
 }
 
 TEST_F(Reader, NumbersParseLikeStreamExtractionAndBadOnesGiveZero) {
@@ -157,6 +202,25 @@ TEST(Loaders, DefaultsFailedLoadsAndRepeatedReadsIntoOneReader) {
 
   data.load_profile("anna.prf");
   EXPECT_EQ(data.get_string_vector("unlocked_level"), std::vector<std::string>{"one.qel"});
+
+  // A file whose reads fail part-way is refused with its name and the
+  // reason, never taken as ending where the reading stopped.
+  platform::VirtualSeam seam;
+  platform::ScopedSeam scoped_seam(seam);
+  folder.write("levels/failing.qel", good_level);
+  folder.write("levels/failing.cmp", "lives 3\nevent one\nevent two\n");
+  folder.write("profiles/failing.prf", "name Failing\nunlocked_level one.qel\nunlocked_level two.qel\n");
+  for (const char* file : {"levels/failing.qel", "levels/failing.cmp", "profiles/failing.prf"}) {
+    seam.fail_reads(file, 12, EIO);
+  }
+  const std::pair<std::function<void()>, std::string> failing[] = {
+      {[&] { data.load_level("failing.qel"); }, "levels/failing.qel"},
+      {[&] { data.load_campaign("failing.cmp"); }, "levels/failing.cmp"},
+      {[&] { data.load_profile("failing.prf"); }, "profiles/failing.prf"}};
+  for (const auto& [load, file] : failing) {
+    EXPECT_EQ(message_of(load), file + " could not be read: Input/output error");
+  }
+  EXPECT_EQ(data.get_string_vector("unlocked_level"), std::vector<std::string>{"one.qel"}) << "current is kept";
   std::filesystem::current_path(previous);
   // The getters of unset slots throw C-string messages.
   const std::pair<std::function<void()>, const char*> unset[] = {

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <cerrno>
 #include <tuple>
 
 #include "frontend/credits_slide.h"
@@ -58,6 +59,14 @@ TEST_F(FrontendScreens, ProfileListChoosesEachProfileWithItsOwnLevels) {
   tree.add_level("x.qel"), std::filesystem::rename("levels/x.qel.qel", "levels/x.qel.bak");  // good levels by another name
   tree.add_level("X"), std::filesystem::rename("levels/X.qel", "levels/X.QEL");
   tree.write("levels/tour.cmp", "lives 3\nevent a\n"), tree.write("levels/broken.cmp", "lives 3\n");
+  // Files that cannot be read to their end, and a sparse level of 100 GB
+  // (a good start, then zero bytes), left out at once.
+  tree.write("profiles/eve.prf", "name eve\nunlocked_level forest\n"), tree.add_level("e");
+  tree.write("levels/failing.cmp", "lives 3\nevent a\nevent b\n");
+  for (const char* file : {"profiles/eve.prf", "levels/e.qel", "levels/failing.cmp"}) {
+    keys.seam.fail_reads(file, 12, EIO);
+  }
+  tree.add_level("giant"), std::filesystem::resize_file("levels/giant.qel", 100ull << 30);
   start();
   EXPECT_EQ(std::tie(frontend->profiles, frontend->levels, frontend->campaigns),
             std::tuple(Names{"anna", "bob"}, Names{"a", "c"}, Names{"tour"}));
