@@ -40,8 +40,8 @@ class LineReader {
     ++line_number_;
     line_bytes_ = 0;
     rest_pending_ = true;
-    // One character beyond the cap is looked at so that a "\r\n" ending can
-    // still be dropped from a line of exactly the cap's length.
+    // One byte beyond the cap is looked at: a carriage return that is the
+    // cap's last byte is dropped only when a line feed follows it.
     while (line.size() <= max_line_length && (pos_ < end_ || fill())) {
       const char* start = buffer_.data() + pos_;
       const std::size_t wanted = std::min(end_ - pos_, max_line_length + 1 - line.size());
