@@ -142,6 +142,7 @@ TEST_F(Reader, StringsKeepInnerBlanksAndOverlongLinesAreCutWithoutStoppingTheRea
       {"background\n", ""},
       {"background " + std::string(300, 'b') + "\n", std::string(244, 'b')},
       {"background " + std::string(244, 'c') + "\r\n", std::string(244, 'c')},  // the CR is not counted
+      {"background " + std::string(243, 'c') + "\r\n", std::string(243, 'c')},  // nor as the 255th byte
   };
   for (const auto& [line, expected] : cases) {
     ASSERT_EQ(read(good_level + line + "type last\n"), "");
