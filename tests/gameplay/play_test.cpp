@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "fixture.h"
+#include "support/counting_sound.h"
 
 namespace {
 
@@ -135,6 +136,26 @@ TEST_F(Play, LongFramesCountAsFiftyMilliseconds) {
   // Three frames of 0.05 s each, the speed growing by 0.2 a frame.
   EXPECT_NEAR(game->player.get_x(), 0.05f * (500.0f + 500.2f + 500.4f), 0.01f);
   release_keys(slow);
+}
+
+// Each frame's 10 ms sleep mixes 441 frames of sound by hand and keeps the last one heard.
+struct MixingSeam : platform::VirtualSeam {
+  void sleep(int ms) override { VirtualSeam::sleep(ms), last_heard.push_back(heard(ms * 441 / 10).back()); }
+  std::vector<int> last_heard;
+};
+
+TEST_F(Play, TheMusicLoopsPastItsEndAndStopsWithTheAttempt) {
+  const ManualMixing manual;
+  MixingSeam mixing;
+  platform::ScopedSeam installed(mixing);
+  runway().set("game_music", tree.write("sounds/tune.wav", counting_wave(1000)));
+  mixing.key_at_poll(mixing.polls() + 19, key_escape, true);
+  make().run();
+  std::vector<int> looped;  // the tune's frame last heard: 441 a frame on, wrapping at 1000
+  for (int frame = 1; frame <= 20; ++frame) looped.push_back((441 * frame - 1) % 1000 + 1);
+  EXPECT_EQ(mixing.last_heard, looped);
+  EXPECT_EQ(heard(1000), std::vector<int>(1000, 0)) << "silence once the attempt is over";
+  release_keys(mixing);
 }
 
 TEST_F(Play, ScriptedJumpsAndDashesLeaveThePlayerAsTheTableSays) {
