@@ -8,6 +8,7 @@
 
 #include "datafile/temp_folder.h"
 #include "platform/platform.h"
+#include "support/counting_sound.h"
 
 // A small data tree, the working directory while it lives: a plain menu
 // background, the 21 selector frames, the credits cards (grey, the fourth 170,
@@ -35,6 +36,10 @@ struct FrontendTree : TempFolder {
     for (const auto& file : std::filesystem::directory_iterator(path / folder))
       entries.insert(file.path().filename().string() + "=" + (file.is_regular_file() ? read(file.path()) : "") + ';');
     return std::accumulate(entries.begin(), entries.end(), std::string());
+  }
+  // Menu music of 1000 frames that count 1 to 1000 in the first channel.
+  void add_menu_music() const {
+    write("config/main.cfg", "background menu.png\nmenu_music tune.wav\n"), write("tune.wav", counting_wave(1000));
   }
   void remove(const std::string& file) const { std::filesystem::remove_all(path / file); }
   void add_level(const std::string& name, const std::string& extra_lines = "") const {

@@ -35,12 +35,14 @@ class FrontendScreens : public ::testing::Test {
 };
 
 TEST_F(FrontendScreens, RunSavesTheProfileMadeAndNoneWithoutOne) {
-  tree.remove("levels"), tree.remove("profiles");
+  const ManualMixing manual;
+  tree.remove("levels"), tree.remove("profiles"), tree.add_menu_music();
   start();
   EXPECT_TRUE(frontend->levels.empty() && frontend->profiles.empty());
   keys.press(0, Key::escape);  // the creation screen, with no profile: quit
   frontend->run();
   EXPECT_FALSE(std::filesystem::exists("profiles"));
+  EXPECT_EQ(heard(2500)[2499], 500) << "the menu music loops from its first frame on";
   tree.write("profiles/anna.prf", "name anna\n");
   start();
   // X chooses "Create a new profile!" and stays held: it must type nothing.

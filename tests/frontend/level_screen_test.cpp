@@ -24,19 +24,23 @@ TEST(LevelResult, TextsSayWhatBecameOfTheAttempts) {
 class LevelScreen : public ::testing::Test {
  protected:
   void SetUp() override {
-    tree.add_level("meadow"), frontend = std::make_unique<Frontend>(), frontend->profile_name = "ANNA";
+    tree.add_level("meadow"), tree.add_menu_music();
+    frontend = std::make_unique<Frontend>(), frontend->profile_name = "ANNA";
   }
   // Every attempt ends with the next result, with ESC held from then on when
   // asked; the result and high-score screens are left with fresh presses of Z.
   void run(const std::string& level, std::deque<GameResult> results, bool esc = false) {
     for (std::uint64_t frame = 0; frame < 200; frame += 4) keys.press(frame + 2, Key::z);
     std::uint64_t last_attempt_end = 0;
+    // The menu music as the screen loop leaves it: looping, here 300 frames in.
+    frontend->menu_music_session.stop(), frontend->menu_music_session = frontend->menu_music.play(true), heard(300);
     frontend->run_level(level, [&](DataFile&, bool fade, int lives, platform::Sprite overlay,
                                    const std::function<void(const GameResult&)>& finish) {
       attempts.push_back(fade ? -lives : lives);
       frontend->gc.clear(platform::Colorf::black);
       overlay.draw(frontend->gc, 0, 0);
       overlay_blues.push_back(frontend->gc.get_pixeldata().get_pixel(320, 240).b);
+      music_in_attempts.push_back(heard(1)[0]);
       results.push_back({0, true});  // one attempt too many ends the level
       if (esc) keys.now(Key::escape, true);
       last_attempt_end = keys.polls();
@@ -44,6 +48,8 @@ class LevelScreen : public ::testing::Test {
       results.pop_front();
     });
     frames_after_last_attempt = keys.polls() - last_attempt_end;
+    const std::vector<int> after = heard(1001);
+    music_after_level = {after[0], after[1], after[1000]};
     if (esc) keys.now(Key::escape, false);
     keys.settle();
   }
@@ -53,6 +59,8 @@ class LevelScreen : public ::testing::Test {
   std::vector<int> attempts;  // the lives shown, negative when the attempt fades in
   std::vector<int> overlay_blues;  // of the picture each attempt fades in from
   std::uint64_t frames_after_last_attempt = 0;  // of the result and high-score screens
+  const ManualMixing manual;
+  std::vector<int> music_in_attempts, music_after_level;  // the menu music's frames heard
 };
 
 // ESC held as an attempt ends skips the result and high-score screens and ends
@@ -76,7 +84,7 @@ TEST_F(LevelScreen, AttemptsGoOnUntilAWinNoLivesOrEscAndTheTotalIsFiled) {
   };
   int blue = 0;
   for (const Case& c : cases) {
-    attempts.clear(), overlay_blues.clear();
+    attempts.clear(), overlay_blues.clear(), music_in_attempts.clear();
     tree.remove("high_scores/" + c.level + ".scr");
     platform::Draw::fill(frontend->gc, platform::Rectf(0, 0, 640, 480), platform::Colorf(0, 0, blue ^= 1));
     frontend->window.flip(-1);
@@ -84,6 +92,9 @@ TEST_F(LevelScreen, AttemptsGoOnUntilAWinNoLivesOrEscAndTheTotalIsFiled) {
     EXPECT_EQ(std::tuple(attempts, overlay_blues, frames_after_last_attempt == 0,
                          tree.read("high_scores/" + c.level + ".scr")),
               std::tuple(c.attempts, std::vector<int>(c.attempts.size(), 255 * blue), c.esc, c.high_scores)) << c.level;
+    // The menu music is silent through the attempts, then starts again from its first frame and loops.
+    EXPECT_EQ(std::pair(music_in_attempts, music_after_level),
+              std::pair(std::vector<int>(c.attempts.size(), 0), std::vector<int>{1, 2, 1})) << c.level;
   }
 }
 

@@ -3,7 +3,9 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
 
 #include "platform/console.h"
 
@@ -40,8 +42,17 @@ TEST(Console, ClosePromptWaitsForOneRawKeyOnlyOnATerminal) {
   EXPECT_THAT(text, ::testing::AllOf(::testing::HasSubstr("\033]0;Console\007"),
                                      ::testing::HasSubstr("(press any key to close this console window)")));
 
-  // Without a terminal there is no title and no wait (this would hang otherwise).
-  const int null_input = open("/dev/null", O_RDONLY), null_output = open("/dev/null", O_WRONLY);
-  close_console_on(null_input, null_output);
-  for (int handle : {terminal, master, null_input, null_output}) close(handle);
+  // Without a terminal: the prompt alone, no title, and the key waiting in the input is left unread.
+  int input[2], output[2];
+  ASSERT_TRUE(pipe(input) == 0 && pipe(output) == 0);
+  ASSERT_EQ(write(input[1], "k", 1), 1);
+  close(input[1]);
+  close_console_on(input[0], output[1]);
+  close(output[1]);
+  std::string written(100, '\0');
+  written.resize(static_cast<std::size_t>(std::max<ssize_t>(read(output[0], written.data(), written.size()), 0)));
+  char key = 0;
+  EXPECT_EQ(std::tuple(written, read(input[0], &key, 1), key),
+            std::tuple("(press any key to close this console window)\n", 1, 'k'));
+  for (int handle : {terminal, master, input[0], output[0]}) close(handle);
 }

@@ -166,7 +166,10 @@ TEST_F(DrawingTest, GradientsStartAndEndOnTheirExactColours) {
   }
 }
 
-TEST(EmptyHandles, DoNothingInsteadOfCrashing) {
+// Empty handles do nothing: above all, nothing reaches a window that is open.
+TEST_F(DrawingTest, EmptyHandlesDoNothingInsteadOfCrashing) {
+  const PixelBuffer::Rgba drawn{30, 30, 30, 255};
+  gc_.clear(Colorf::from_bytes(drawn.r, drawn.g, drawn.b));
   platform::GraphicContext empty;
   empty.clear(Colorf::white);
   platform::Draw::fill(empty, platform::Rectf(0, 0, 10, 10), Colorf::white);
@@ -178,6 +181,7 @@ TEST(EmptyHandles, DoNothingInsteadOfCrashing) {
   platform::DisplayWindow no_window;
   no_window.flip(0);
   EXPECT_TRUE(no_window.get_gc().is_null() && !no_window.get_keyboard().get_keycode(90));
+  EXPECT_TRUE(pixel(5, 5) == drawn && platform::testing::window_pixels(gc_).get_pixel(5, 5) == drawn);
 }
 
 }  // namespace

@@ -47,12 +47,17 @@ TEST_F(FontTest, FirstBaselineAtYOneLineSpacingPerLineBreakInTheColourAsked) {
   EXPECT_GT(orchid, 20);
 }
 
-// A font may precede the window, and draws nothing without one.
-TEST(FontErrors, BadHeightThrowsAndAFontMayPrecedeTheWindow) {
+// A font may precede the window: it draws nothing without one, and draws on it once there is one.
+TEST_F(FontTest, BadHeightThrowsAndAFontMayPrecedeTheWindow) {
   platform::GraphicContext none;
   EXPECT_THROW(Font(none, "Verdana", 0), platform::Exception);
   Font early(none, "Verdana", 14);
-  early.draw_text(none, 0, 0, "nothing to draw on", Colorf::black);
+  gc_.clear(Colorf::white);
+  early.draw_text(none, 0, 20, "nothing to draw on", Colorf::black);
+  const std::pair<int, int> nothing = inked_rows(gc_.get_pixeldata(), 0, 640);
+  early.draw_text(gc_, 0, 20, "H", Colorf::black);
+  const std::pair<int, int> letter = inked_rows(gc_.get_pixeldata(), 0, 640);
+  EXPECT_TRUE(nothing.first == -1 && letter.first > 5 && letter.second == 19) << letter.first << " " << letter.second;
 }
 
 // A face's file that became a named pipe after fontconfig listed it is refused,

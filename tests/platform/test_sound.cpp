@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform_test_support.h"
+#include "support/counting_sound.h"
 
 using namespace platform;
 
@@ -12,17 +13,8 @@ namespace {
 
 const TempFolder folder;
 
-// 16-bit PCM; the first channel of frame i holds i + 1, so a mixed sample
-// tells which frame of the sound was played.
 std::string write_wav(const std::string& name, int frames, std::uint16_t channels = 2, std::uint32_t rate = 44100) {
-  std::ofstream out(folder.path / name, std::ios::binary);
-  auto put = [&](std::uint32_t v, int bytes) { out.write(reinterpret_cast<const char*>(&v), bytes); };
-  const std::uint32_t data_bytes = frames * channels * 2u;
-  out << "RIFF", put(36 + data_bytes, 4), out << "WAVEfmt ", put(16, 4), put(1, 2), put(channels, 2);
-  put(rate, 4), put(rate * channels * 2, 4), put(channels * 2, 2), put(16, 2), out << "data", put(data_bytes, 4);
-  for (int i = 0; i < frames; ++i)
-    for (int c = 0; c < channels; ++c) put(c == 0 ? i + 1 : 100, 2);
-  return (folder.path / name).string();
+  return folder.write(name, counting_wave(frames, channels, rate));
 }
 
 // Mono 8-bit PCM at `rate` Hz, as small as a long sound can be.
@@ -90,23 +82,13 @@ std::string write_silent_ogg(const std::string& name, long rate, std::int64_t fr
   return (folder.path / name).string();
 }
 
-// The first channel of each of the next `frames` mixed frames.
-std::vector<int> mix(int frames) {
-  std::vector<std::int16_t> out(frames * 2u);
-  SoundOutput::mix(out.data(), frames);
-  std::vector<int> first;
-  for (int i = 0; i < frames; ++i) first.push_back(out[i * 2u]);
-  return first;
-}
-
 void expect_failure(const std::string& path, const std::string& reason) {
   EXPECT_THAT([&] { SoundBuffer buffer(path); }, platform_test::throws_naming(path));
   EXPECT_THAT([&] { SoundBuffer buffer(path); }, platform_test::throws_naming(reason));
 }
 
 struct SoundSessions : ::testing::Test {
-  void SetUp() override { SoundOutput::set_manual_mixing(true); }
-  void TearDown() override { SoundOutput::set_manual_mixing(false); }
+  ManualMixing manual;
   SoundOutput output{44100, 256};
   SoundBuffer sound{write_wav("thousand.wav", 1000)};
 };
@@ -117,29 +99,29 @@ struct SoundSessions : ::testing::Test {
 // without a gap, and end at their last frame, freeing their slot.
 TEST_F(SoundSessions, SessionsMixStopResumeLoopAndEnd) {
   SoundBuffer_Session first = sound.play();
-  mix(100);
+  heard(100);
   SoundBuffer_Session second = sound.play();
-  EXPECT_EQ(mix(1)[0], 101 + 1);  // both sessions mixed
+  EXPECT_EQ(heard(1)[0], 101 + 1);  // both sessions mixed
   first.stop();
-  EXPECT_TRUE(mix(1)[0] == 2 && first.get_position() == 101 && !first.is_playing());
-  const std::vector<int> rest = mix(1500);
+  EXPECT_TRUE(heard(1)[0] == 2 && first.get_position() == 101 && !first.is_playing());
+  const std::vector<int> rest = heard(1500);
   EXPECT_TRUE(rest[997] == 1000 && rest[998] == 0 && !second.is_playing() && second.get_position() == 1000);
   second.play();  // a finished sound plays again from its start
-  EXPECT_EQ(mix(1)[0], 1);
+  EXPECT_EQ(heard(1)[0], 1);
   second.stop();
 
   first.play(), first.play();  // already playing: no second copy
-  EXPECT_EQ(mix(1)[0], 102);
+  EXPECT_EQ(heard(1)[0], 102);
   first.set_looping(true);  // while playing, as the game does
-  const std::vector<int> looped = mix(2000);
+  const std::vector<int> looped = heard(2000);
   EXPECT_TRUE(looped[897] == 1000 && looped[898] == 1 && looped[1897] == 1000);  // no gap at the seam
   EXPECT_TRUE(first.is_playing() && first.is_looping());
   first.stop();
-  EXPECT_EQ(mix(50)[0], 0);
+  EXPECT_EQ(heard(50)[0], 0);
   first.set_position(0), first.play();
-  EXPECT_EQ(mix(1)[0], 1);
+  EXPECT_EQ(heard(1)[0], 1);
   first.set_looping(false);
-  mix(1000);
+  heard(1000);
   EXPECT_FALSE(first.is_playing());
 
   SoundBuffer_Session none;

@@ -72,7 +72,6 @@ TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
   early_frames.add_frame(solid(4, 4, {0, 0, 255, 128}));
   platform::GraphicContext none;
   Sprite early(none, early_frames), sprite = three_frames(100, true);
-  early.draw(none, 0, 0);  // nothing to draw on: nothing happens
   bar_frames.add_frame(solid(100, 10, green, 80, red));  // red at its right end
   Sprite turned(gc_, bar_frames);
   turned.set_angle(platform::Angle::from_degrees(90.0f));
@@ -86,11 +85,13 @@ TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
   sprite.draw(gc_, 300.0f, 300.0f);
   early.set_alpha(0.5f);  // a see-through picture faded: a quarter blue
   early.draw(gc_, 1, 1);
+  early.draw(none, 0, 0);  // nothing to draw on: nothing drawn anywhere
   const struct { int x, y; PixelBuffer::Rgba colour; } expected[] = {
       {50, 60, red},      {59, 69, red},      {49, 60, white},    {60, 60, white},    {50, 70, white},
       {250, 205, green},  {250, 245, red},    {250, 165, green},  {290, 205, white},
       {499, 100, red},    {400, 109, green},
-      {305, 305, {255, 128, 128, 255}},       {1, 1, {191, 191, 255, 255}}, {4, 4, {191, 191, 255, 255}}};
+      {305, 305, {255, 128, 128, 255}},       {1, 1, {191, 191, 255, 255}}, {4, 4, {191, 191, 255, 255}},
+      {0, 0, white}};
   for (const auto& e : expected) {
     const PixelBuffer::Rgba p = pixel(e.x, e.y);
     EXPECT_TRUE(std::abs(p.r - e.colour.r) <= 2 && std::abs(p.g - e.colour.g) <= 2 && std::abs(p.b - e.colour.b) <= 2)
