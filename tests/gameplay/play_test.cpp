@@ -337,76 +337,75 @@ TEST_F(Play, FramesShowEachThingWhereTheDrawingRulesPutIt) {
       {"rising in the dark, three popups", 36, {{30, key_z}}, 0.45f, {7, 80, 900}, false, colour::jump1},
       {"fading in", 20, {}, -1.0f, {}, true, colour::run},
   };
+  int checked = 0;
   for (const auto& f : frames) {
     level = LevelData();
     runway().ground(500, 120, "ledge").item(600, 250, "coin");
     if (f.darkness >= 0.0f) level.set("lightsource", "lamp");
-    release_keys(time.seam);
-    const std::uint64_t base = time.seam.polls();
-    for (const Key& k : f.keys) time.seam.key_at_poll(base + k.frame, std::abs(k.key), k.key > 0);
-    time.seam.key_at_poll(base + f.frame + 1, key_escape, true);
-    Game& g = make(f.fading, platform::Sprite(screen.gc, "overlay", &overlay_file));
-    if (f.darkness >= 0.0f) g.darkness_alpha = f.darkness;
-    for (int points : f.popups) g.popups.push_back(new ScorePopup{points, 100});
-    bool checked = false;
-    time.seam.at_poll = [&](std::uint64_t poll) {
-      if (poll != base + f.frame + 1) return;
-      checked = true;
-      const platform::PixelBuffer frame = screen.gc.get_pixeldata();
-      const auto shown = [&](Rgba c) { return blend(c, colour::darkness, g.has_light_source ? g.darkness_alpha : 0); };
-      // The player's picture, turned about its centre, its top left at (screen_x, reference height - y).
-      const Patch player(frame, shown(f.player));
-      const float top = g.player.reference_height - g.player.get_y();
-      EXPECT_TRUE(std::abs(player.count - 54 * 54) < 150 && std::abs(player.mean_x - g.player.screen_x - 26.5) < 3 &&
-                  std::abs(player.mean_y - top - 26.5) < 3)
-          << f.what << ": the player " << player.off({g.player.screen_x, top, g.player.screen_x + 54, top + 54});
-      // The ledge and the coin where their outlines are.
-      const Ground* ledge = *std::find_if(g.grounds.begin(), g.grounds.end(), [](Ground* p) { return p->y == 120; });
-      EXPECT_EQ(Patch(frame, shown(ledge_colour)).off(ledge->outline.get_bounding_box()), "") << f.what;
-      EXPECT_EQ(Patch(frame, shown(colour::item)).off(g.items[0]->outline.get_bounding_box()), "") << f.what;
-      // Backdrop tiles at y 0 side by side: their marks at their x in row 18, their picture down to row 47.
-      std::vector<int> marks, tiles;
-      for (int x = 0; x < 640; ++x)
-        if (near(frame.get_pixel(x, 18), shown(colour::backdrop_mark))) marks.push_back(x);
-      for (const Background* tile : g.backgrounds)
-        if (tile->x > -1.0f) tiles.push_back(static_cast<int>(tile->x));  // the renderer cuts the fraction off
-      EXPECT_EQ(marks, tiles) << f.what;
-      const int inside = static_cast<int>(g.backgrounds[2]->x) - 10;  // in the second tile, right of the lives
-      EXPECT_EQ(
-          std::tuple(near(frame.get_pixel(inside, 0), shown(colour::backdrop)),
-                     near(frame.get_pixel(inside, 47), shown(colour::backdrop)),
-                     near(frame.get_pixel(inside, 48), shown(white)), near(frame.get_pixel(639, 479), shown(white))),
-          std::tuple(true, true, true, true))
-          << f.what << ": the backdrop and the darkness over white";
-      // The fade overlay over everything at (0, 0), at 60/60 in the first frame down to 1/60.
-      const Rgba corner =
-          f.fading ? blend(shown(colour::backdrop), overlay_colour, (60 - f.frame) / 60.0f) : shown(colour::backdrop);
-      EXPECT_TRUE(near(frame.get_pixel(3, 3), corner) && near(frame.get_pixel(13, 3), shown(colour::backdrop)))
-          << f.what << ": the overlay";
-      // Texts over the darkness: the score before this frame's point at (290, 50), the lives
-      // at (20, 50), the popups from row 200 down, 30 apart: as the same texts drawn alone.
-      screen.gc.clear(platform::Colorf::white);  // the next frame starts with a clear too
-      platform::Font font(screen.gc, "Tahoma", 30);
-      font.draw_text(screen.gc, 290, 50, std::to_string(g.player.score - 1), platform::Colorf::mediumorchid);
-      font.draw_text(screen.gc, 20, 50, std::to_string(g.hud_lives), platform::Colorf::mediumorchid);
-      for (int row = 200; ScorePopup * popup : g.popups)
-        font.draw_text(screen.gc, 300, std::exchange(row, row + 30), std::to_string(popup->points),
-                       platform::Colorf::mediumorchid);
-      const platform::PixelBuffer texts = screen.gc.get_pixeldata();
-      int text_pixels = 0, differing = 0;
-      for (int i = 0; i < 640 * 480; ++i) {
-        const bool text = near(texts.get_pixel(i % 640, i / 640), text_colour, 0);
-        text_pixels += text, differing += text != near(frame.get_pixel(i % 640, i / 640), text_colour, 0);
-      }
-      // Edges drawn over a dark ground may miss the exact colour by a level.
-      EXPECT_TRUE(text_pixels > 100 && differing <= text_pixels / 50)
-          << f.what << ": " << differing << " of " << text_pixels << " text pixels differ";
-    };
-    g.run();
+    play(f.keys, f.frame + 1, [&](Game& g) {
+      g.fade_overlay = f.fading;
+      g.overlay = platform::Sprite(screen.gc, "overlay", &overlay_file);
+      if (f.darkness >= 0.0f) g.darkness_alpha = f.darkness;
+      for (int points : f.popups) g.popups.push_back(new ScorePopup{points, 100});
+      time.seam.at_poll = [&, &g = g, look = time.seam.polls() + f.frame + 1](std::uint64_t poll) {
+        if (poll != look) return;
+        ++checked;
+        const platform::PixelBuffer frame = screen.gc.get_pixeldata();
+        const auto shown = [&](Rgba c) {
+          return blend(c, colour::darkness, g.has_light_source ? g.darkness_alpha : 0);
+        };
+        // The player's picture, turned about its centre, its top left at (screen_x, reference height - y).
+        const Patch player(frame, shown(f.player));
+        const float top = g.player.reference_height - g.player.get_y();
+        EXPECT_TRUE(std::abs(player.count - 54 * 54) < 150 && std::abs(player.mean_x - g.player.screen_x - 26.5) < 3 &&
+                    std::abs(player.mean_y - top - 26.5) < 3)
+            << f.what << ": the player " << player.off({g.player.screen_x, top, g.player.screen_x + 54, top + 54});
+        // The ledge and the coin where their outlines are.
+        const Ground* ledge = *std::find_if(g.grounds.begin(), g.grounds.end(), [](Ground* p) { return p->y == 120; });
+        EXPECT_EQ(Patch(frame, shown(ledge_colour)).off(ledge->outline.get_bounding_box()), "") << f.what;
+        EXPECT_EQ(Patch(frame, shown(colour::item)).off(g.items[0]->outline.get_bounding_box()), "") << f.what;
+        // Backdrop tiles at y 0 side by side: their marks at their x in row 18, their picture down to row 47.
+        std::vector<int> marks, tiles;
+        for (int x = 0; x < 640; ++x)
+          if (near(frame.get_pixel(x, 18), shown(colour::backdrop_mark))) marks.push_back(x);
+        for (const Background* tile : g.backgrounds)
+          if (tile->x > -1.0f) tiles.push_back(static_cast<int>(tile->x));  // the renderer cuts the fraction off
+        EXPECT_EQ(marks, tiles) << f.what;
+        const int inside = static_cast<int>(g.backgrounds[2]->x) - 10;  // in the second tile, right of the lives
+        EXPECT_EQ(
+            std::tuple(near(frame.get_pixel(inside, 0), shown(colour::backdrop)),
+                       near(frame.get_pixel(inside, 47), shown(colour::backdrop)),
+                       near(frame.get_pixel(inside, 48), shown(white)), near(frame.get_pixel(639, 479), shown(white))),
+            std::tuple(true, true, true, true))
+            << f.what << ": the backdrop and the darkness over white";
+        // The fade overlay over everything at (0, 0), at 60/60 in the first frame down to 1/60.
+        const Rgba corner =
+            f.fading ? blend(shown(colour::backdrop), overlay_colour, (60 - f.frame) / 60.0f) : shown(colour::backdrop);
+        EXPECT_TRUE(near(frame.get_pixel(3, 3), corner) && near(frame.get_pixel(13, 3), shown(colour::backdrop)))
+            << f.what << ": the overlay";
+        // Texts over the darkness: the score before this frame's point at (290, 50), the lives
+        // at (20, 50), the popups from row 200 down, 30 apart: as the same texts drawn alone.
+        screen.gc.clear(platform::Colorf::white);  // the next frame starts with a clear too
+        platform::Font font(screen.gc, "Tahoma", 30);
+        font.draw_text(screen.gc, 290, 50, std::to_string(g.player.score - 1), platform::Colorf::mediumorchid);
+        font.draw_text(screen.gc, 20, 50, std::to_string(g.hud_lives), platform::Colorf::mediumorchid);
+        for (int row = 200; ScorePopup * popup : g.popups)
+          font.draw_text(screen.gc, 300, std::exchange(row, row + 30), std::to_string(popup->points),
+                         platform::Colorf::mediumorchid);
+        const platform::PixelBuffer texts = screen.gc.get_pixeldata();
+        int text_pixels = 0, differing = 0;
+        for (int i = 0; i < 640 * 480; ++i) {
+          const bool text = near(texts.get_pixel(i % 640, i / 640), text_colour, 0);
+          text_pixels += text, differing += text != near(frame.get_pixel(i % 640, i / 640), text_colour, 0);
+        }
+        // Edges drawn over a dark ground may miss the exact colour by a level.
+        EXPECT_TRUE(text_pixels > 100 && differing <= text_pixels / 50)
+            << f.what << ": " << differing << " of " << text_pixels << " text pixels differ";
+      };
+    });
     time.seam.at_poll = nullptr;
-    EXPECT_TRUE(checked) << f.what;
   }
-  release_keys(time.seam);
+  EXPECT_EQ(checked, 3);
 }
 
 // The first frames of an attempt show the run picture, and both jumps are
@@ -417,7 +416,7 @@ TEST_F(Play, AnAttemptStartsRunningWithBothJumpsBeforeTheFirstLanding) {
     std::vector<int> run_pixels;
     float speed_after_second_jump = 0.0f;
     const GameResult result = play({{4, key_z}, {5, -key_z}, {8, key_z}, {9, -key_z}}, -1, [&](Game& g) {
-      time.seam.at_poll = [&, base = time.seam.polls()](std::uint64_t poll) {
+      time.seam.at_poll = [&, &g = g, base = time.seam.polls()](std::uint64_t poll) {
         if (poll > base && poll <= base + 4) run_pixels.push_back(Patch(screen.gc.get_pixeldata(), colour::run).count);
         if (poll == base + 9) speed_after_second_jump = g.player.vertical_speed;  // the second jump's frame
       };
