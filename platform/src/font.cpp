@@ -122,6 +122,7 @@ struct Font::Impl {
     const int width = surface->w, height = surface->h;
     SDL_FreeSurface(surface);
     if (!texture) return nullptr;
+    ++gc->uploaded_textures;
     SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
     if (lines.size() >= max_cached_lines) {
       auto oldest = lines.find(recent.back());

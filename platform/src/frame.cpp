@@ -72,6 +72,7 @@ SDL_Texture* Frame::texture_for(const std::shared_ptr<GraphicContext::Impl>& gc,
     // copies them, or blends them at a uniform alpha, on a fast path.
     texture_ = make_texture(gc->renderer, opaque_ ? opaque_texture_format : texture_format);
     if (!texture_) return nullptr;
+    ++gc->uploaded_textures;
     owner_ = gc;
     owner_renderer_ = gc->renderer;
   }
@@ -82,7 +83,10 @@ SDL_Texture* Frame::texture_for(const std::shared_ptr<GraphicContext::Impl>& gc,
     }
     if (faded_ && faded_alpha_ != alpha) {
       gc->texture_changing(faded_);
-      if (fill_faded(alpha)) faded_alpha_ = alpha;
+      if (fill_faded(alpha)) {
+        faded_alpha_ = alpha;
+        ++gc->uploaded_textures;
+      }
     }
     if (faded_ && faded_alpha_ == alpha) {
       SDL_SetTextureBlendMode(faded_, SDL_BLENDMODE_BLEND);

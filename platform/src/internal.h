@@ -63,6 +63,8 @@ struct GraphicContext::Impl {
   void draw(const DrawOp& op);
   // Operations drawn again (a copy of the target counts one), for tests.
   std::uint64_t replayed = 0;
+  // Textures given pixels (made from a picture or a text, or refilled), for tests.
+  std::uint64_t uploaded_textures = 0;
 
   // Call before a texture changes or is destroyed: operations still kept
   // that use it are first drawn into the target for good.

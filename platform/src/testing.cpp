@@ -28,4 +28,6 @@ PixelBuffer window_pixels(const GraphicContext& gc) {
 
 std::uint64_t replayed_operations(const GraphicContext& gc) { return gc.is_null() ? 0 : gc.impl()->replayed; }
 
+std::uint64_t uploaded_textures(const GraphicContext& gc) { return gc.is_null() ? 0 : gc.impl()->uploaded_textures; }
+
 }  // namespace platform::testing

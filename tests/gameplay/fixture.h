@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,18 @@ struct ScopedDirectory {
   ~ScopedDirectory() { std::filesystem::current_path(previous); }
 };
 
+// The colours of the fixture's pictures: each its own, so a frame shows what is drawn where.
+namespace fixture_colour {
+using Rgba = platform::PixelBuffer::Rgba;
+constexpr Rgba run{220, 30, 30, 255}, jump1{30, 30, 160, 255}, jump2{0, 180, 180, 255}, dash{255, 140, 0, 255};
+constexpr Rgba piece{130, 80, 30, 255}, item{250, 220, 0, 255}, darkness{0, 0, 0, 255};
+constexpr Rgba backdrop{90, 160, 60, 255}, backdrop_mark{255, 0, 255, 255};  // the mark: column 0 below row 4
+}  // namespace fixture_colour
+
 // A temporary data tree of small pictures, made the working directory:
 //  - the player (54x54 sprites; 30x30 outlines: head rows 0-7, body rows
-//    10-19, feet rows 22-29 in columns 10-19), the darkness layer, a 64x48 backdrop,
+//    10-19, feet rows 22-29 in columns 10-19), the darkness layer over the
+//    whole window, a 64x48 backdrop,
 //  - ground pieces (outline a quarter of the sprite): "flat" 400x40, "block"
 //    200x200 and the endless level's seven pieces like "flat",
 //  - items with 20x20 outlines: "coin" and the endless level's two.
@@ -43,8 +53,8 @@ struct FixtureTree : TempFolder {
                                 const std::vector<std::pair<std::string, std::string>>& ids_and_pictures);
   // Sprite file, picture and outline picture ("_out", 1/outline_divisor the size) of a piece, item or backdrop.
   static void add_picture(const std::string& name, const std::string& sprite_id, int width, int height,
-                          int outline_divisor = 1);
-  static void add_item_picture(const std::string& name) { add_picture(name, name, 20, 20); }
+                          int outline_divisor = 1, fixture_colour::Rgba colour = fixture_colour::piece);
+  static void add_item_picture(const std::string& name) { add_picture(name, name, 20, 20, 1, fixture_colour::item); }
   ScopedDirectory cwd{path};  // left before the folder is removed
 };
 
@@ -79,9 +89,20 @@ struct LevelData : DataFile {
   }
 };
 
+// A virtual seam that calls `at_poll`, when set, with the index of each poll
+// before it delivers the poll's keys: between two frames of an attempt.
+struct WatchedSeam : platform::VirtualSeam {
+  using platform::VirtualSeam::VirtualSeam;
+  void poll_keys(std::vector<platform::KeyEventRecord>& out) override {
+    if (at_poll) at_poll(polls());
+    platform::VirtualSeam::poll_keys(out);
+  }
+  std::function<void(std::uint64_t poll)> at_poll;
+};
+
 // Virtual clock and scripted keys for one test.
 struct VirtualTime {
-  platform::VirtualSeam seam{1000, 1700000000};
+  WatchedSeam seam{1000, 1700000000};
   platform::ScopedSeam installed{seam};
 };
 

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "fixture.h"
@@ -49,6 +50,19 @@ TEST_F(LevelBuilding, OrdinaryLevelIsSortedAndMatchedExactly) {
   EXPECT_EQ(built(*game), "100 320 |500 310 |900 300 r|gem_without_definition 300 260 |coin 700 250 !|"
                          "coin 10 10 5 +cd|gem_without_definition 0 0 0 |0 3 |100 3 |200 3 |player 0 200 ");  // tiles at 0, w and 2w
   EXPECT_FALSE(game->has_music || game->has_jump_sound || game->has_dash_sound || game->has_light_source);
+
+  // Twenty pieces and twenty items at one x are all kept, and the level plays
+  // (a sort by an order that is not strict runs off the end of the list).
+  LevelData crowd;
+  for (int i = 0; i < 20; ++i) crowd.ground(700, 300 + i, "flat").item(700, 100 + i, "coin");
+  game = make(crowd);
+  game->build_level();
+  std::set<float> heights;
+  for (const Ground* g : game->grounds) heights.insert(g->y);
+  for (const Item* i : game->items) heights.insert(i->y);
+  EXPECT_EQ(std::tuple(game->grounds.size(), game->items.size(), heights.size()), std::tuple(20u, 20u, 40u));
+  time.seam.key_at_poll(time.seam.polls() + 30, key_escape, true);
+  EXPECT_TRUE(make(crowd)->run().won);
 }
 
 // Whatever its lines say, an endless level ("infinite", exactly) starts with

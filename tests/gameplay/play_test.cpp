@@ -1,12 +1,14 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <utility>
 
 #include "fixture.h"
+#include "platform/testing.h"
 #include "support/counting_sound.h"
 
 namespace {
@@ -307,6 +309,177 @@ TEST_F(Play, OverAnAttemptDefinitionsPopupsDarknessAndFade) {
   play({}, 120);
   EXPECT_EQ(game->player.score, 121 + 10 + 20 + 30);
   EXPECT_EQ(game->item_defs["coin"].current_points, 10);
+}
+
+using Rgba = platform::PixelBuffer::Rgba;
+namespace colour = fixture_colour;
+constexpr Rgba white{255, 255, 255, 255}, text_colour{186, 85, 211, 255}, overlay_colour{0, 0, 255, 255};
+
+// `over` drawn at alpha (taken to a byte, as the layer does) on `under`.
+Rgba blend(Rgba under, Rgba over, float alpha) {
+  const float a = std::round(std::clamp(alpha, 0.0f, 1.0f) * 255.0f) / 255.0f;
+  const auto mix = [a](int u, int o) { return static_cast<std::uint8_t>(std::lround(u * (1.0f - a) + o * a)); };
+  return {mix(under.r, over.r), mix(under.g, over.g), mix(under.b, over.b), 255};
+}
+bool near(Rgba a, Rgba b, int by = 3) {
+  return std::abs(a.r - b.r) <= by && std::abs(a.g - b.g) <= by && std::abs(a.b - b.b) <= by;
+}
+
+// Where a colour shows in a frame: how many pixels, their mean place and their box.
+struct Patch {
+  Patch(const platform::PixelBuffer& pixels, Rgba colour) {
+    for (int y = 0; y < 480; ++y)
+      for (int x = 0; x < 640; ++x)
+        if (near(pixels.get_pixel(x, y), colour)) {
+          ++count, mean_x += x, mean_y += y;
+          box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1), std::max(box.bottom, y + 1)};
+        }
+    if (count > 0) mean_x /= count, mean_y /= count;
+  }
+  // "" when the patch fills the box (cut to the window) within a pixel, else where it is.
+  std::string off(const platform::Rectf& wanted) const {
+    const auto at = [](int edge, float place, float limit) {
+      return std::abs(edge - std::clamp(place, 0.0f, limit)) <= 1;
+    };
+    if (at(box.left, wanted.left, 640) && at(box.top, wanted.top, 480) && at(box.right, wanted.right, 640) &&
+        at(box.bottom, wanted.bottom, 480))
+      return "";
+    return std::to_string(count) + " pixels from " + std::to_string(box.left) + "," + std::to_string(box.top) +
+           ", wanted from " + std::to_string(wanted.left) + "," + std::to_string(wanted.top);
+  }
+  int count = 0;
+  double mean_x = 0, mean_y = 0;
+  platform::Rect box{640, 480, 0, 0};
+};
+
+// Frames of attempts checked against the drawing rules of the frame loop, each
+// between it and the next frame, where the state it was drawn from is still
+// there (only the player's height has since moved by the ground collision).
+TEST_F(Play, FramesShowEachThingWhereTheDrawingRulesPutIt) {
+  constexpr Rgba ledge_colour{40, 160, 120, 255};
+  FixtureTree::add_picture("ledge", "ground", 120, 40, 4, ledge_colour);
+  FixtureTree::add_picture("overlay", "overlay", 12, 12, 1, overlay_colour);
+  platform::ResourceManager overlay_file("images/overlay.xml");
+  const struct { const char* what; int frame; std::vector<Key> keys; float darkness; std::vector<int> popups;
+                 bool fading; Rgba player; } frames[] = {
+      {"running", 40, {}, -1.0f, {}, false, colour::run},
+      {"rising in the dark, three popups", 36, {{30, key_z}}, 0.45f, {7, 80, 900}, false, colour::jump1},
+      {"fading in", 20, {}, -1.0f, {}, true, colour::run},
+  };
+  int checked = 0;
+  for (const auto& f : frames) {
+    level = LevelData();
+    runway().ground(500, 120, "ledge").item(600, 250, "coin");
+    if (f.darkness >= 0.0f) level.set("lightsource", "lamp");
+    play(f.keys, f.frame + 1, [&](Game& g) {
+      g.fade_overlay = f.fading;
+      g.overlay = platform::Sprite(screen.gc, "overlay", &overlay_file);
+      if (f.darkness >= 0.0f) g.darkness_alpha = f.darkness;
+      for (int points : f.popups) g.popups.push_back(new ScorePopup{points, 100});
+      time.seam.at_poll = [&, &g = g, look = time.seam.polls() + f.frame + 1](std::uint64_t poll) {
+        if (poll != look) return;
+        ++checked;
+        const platform::PixelBuffer frame = screen.gc.get_pixeldata();
+        const auto shown = [&](Rgba c) {
+          return blend(c, colour::darkness, g.has_light_source ? g.darkness_alpha : 0);
+        };
+        // The player's picture, turned about its centre, its top left at (screen_x, reference height - y).
+        const Patch player(frame, shown(f.player));
+        const float top = g.player.reference_height - g.player.get_y();
+        EXPECT_TRUE(std::abs(player.count - 54 * 54) < 150 && std::abs(player.mean_x - g.player.screen_x - 26.5) < 3 &&
+                    std::abs(player.mean_y - top - 26.5) < 3)
+            << f.what << ": the player " << player.off({g.player.screen_x, top, g.player.screen_x + 54, top + 54});
+        // The ledge and the coin where their outlines are.
+        const Ground* ledge = *std::find_if(g.grounds.begin(), g.grounds.end(), [](Ground* p) { return p->y == 120; });
+        EXPECT_EQ(Patch(frame, shown(ledge_colour)).off(ledge->outline.get_bounding_box()), "") << f.what;
+        EXPECT_EQ(Patch(frame, shown(colour::item)).off(g.items[0]->outline.get_bounding_box()), "") << f.what;
+        // Backdrop tiles at y 0 side by side: their marks at their x in row 18, their picture down to row 47.
+        std::vector<int> marks, tiles;
+        for (int x = 0; x < 640; ++x)
+          if (near(frame.get_pixel(x, 18), shown(colour::backdrop_mark))) marks.push_back(x);
+        for (const Background* tile : g.backgrounds)
+          if (tile->x > -1.0f) tiles.push_back(static_cast<int>(tile->x));  // the renderer cuts the fraction off
+        EXPECT_EQ(marks, tiles) << f.what;
+        const int inside = static_cast<int>(g.backgrounds[2]->x) - 10;  // in the second tile, right of the lives
+        EXPECT_EQ(
+            std::tuple(near(frame.get_pixel(inside, 0), shown(colour::backdrop)),
+                       near(frame.get_pixel(inside, 47), shown(colour::backdrop)),
+                       near(frame.get_pixel(inside, 48), shown(white)), near(frame.get_pixel(639, 479), shown(white))),
+            std::tuple(true, true, true, true))
+            << f.what << ": the backdrop and the darkness over white";
+        // The fade overlay over everything at (0, 0), at 60/60 in the first frame down to 1/60.
+        const Rgba corner =
+            f.fading ? blend(shown(colour::backdrop), overlay_colour, (60 - f.frame) / 60.0f) : shown(colour::backdrop);
+        EXPECT_TRUE(near(frame.get_pixel(3, 3), corner) && near(frame.get_pixel(13, 3), shown(colour::backdrop)))
+            << f.what << ": the overlay";
+        // Texts over the darkness: the score before this frame's point at (290, 50), the lives
+        // at (20, 50), the popups from row 200 down, 30 apart: as the same texts drawn alone.
+        screen.gc.clear(platform::Colorf::white);  // the next frame starts with a clear too
+        platform::Font font(screen.gc, "Tahoma", 30);
+        font.draw_text(screen.gc, 290, 50, std::to_string(g.player.score - 1), platform::Colorf::mediumorchid);
+        font.draw_text(screen.gc, 20, 50, std::to_string(g.hud_lives), platform::Colorf::mediumorchid);
+        for (int row = 200; ScorePopup * popup : g.popups)
+          font.draw_text(screen.gc, 300, std::exchange(row, row + 30), std::to_string(popup->points),
+                         platform::Colorf::mediumorchid);
+        const platform::PixelBuffer texts = screen.gc.get_pixeldata();
+        int text_pixels = 0, differing = 0;
+        for (int i = 0; i < 640 * 480; ++i) {
+          const bool text = near(texts.get_pixel(i % 640, i / 640), text_colour, 0);
+          text_pixels += text, differing += text != near(frame.get_pixel(i % 640, i / 640), text_colour, 0);
+        }
+        // Edges drawn over a dark ground may miss the exact colour by a level.
+        EXPECT_TRUE(text_pixels > 100 && differing <= text_pixels / 50)
+            << f.what << ": " << differing << " of " << text_pixels << " text pixels differ";
+      };
+    });
+    time.seam.at_poll = nullptr;
+  }
+  EXPECT_EQ(checked, 3);
+}
+
+// The first frames of an attempt show the run picture, and both jumps are
+// there before the first landing; so too in the next attempt after a death.
+TEST_F(Play, AnAttemptStartsRunningWithBothJumpsBeforeTheFirstLanding) {
+  runway().ground(600, 250, "block");  // its side kills
+  for (const char* attempt : {"first attempt", "attempt after a death"}) {
+    std::vector<int> run_pixels;
+    float speed_after_second_jump = 0.0f;
+    const GameResult result = play({{4, key_z}, {5, -key_z}, {8, key_z}, {9, -key_z}}, -1, [&](Game& g) {
+      time.seam.at_poll = [&, &g = g, base = time.seam.polls()](std::uint64_t poll) {
+        if (poll > base && poll <= base + 4) run_pixels.push_back(Patch(screen.gc.get_pixeldata(), colour::run).count);
+        if (poll == base + 9) speed_after_second_jump = g.player.vertical_speed;  // the second jump's frame
+      };
+    });
+    time.seam.at_poll = nullptr;
+    EXPECT_EQ(std::count_if(run_pixels.begin(), run_pixels.end(), [](int n) { return n > 2800; }), 4) << attempt;
+    EXPECT_GT(speed_after_second_jump, 390.0f) << attempt;
+    EXPECT_FALSE(result.won || game->player.alive) << attempt;
+  }
+}
+
+// Drawing a picture that did not change uploads nothing: after the first
+// frames only the score's new text is, one a frame, while the player runs and
+// jumps (switching pictures), an item animates and the darkness thickens.
+TEST_F(Play, AfterTheFirstFramesAFrameUploadsOnlyTheScoresNewText) {
+  FixtureTree::add_item_picture("spinner");  // then made of two frames
+  tree.write(
+      "images/spinner.xml",
+      R"(<resources><sprite name="spinner"><image file="coin.png"/><image file="spinner.png"/></sprite></resources>)");
+  runway().set("lightsource", "lamp");
+  for (int x = 400; x <= 1200; x += 100) level.item(x, 100, "spinner");
+  std::vector<std::uint64_t> uploads;
+  play({{20, key_z}, {21, -key_z}, {110, key_z}}, 160, [&](Game&) {
+    time.seam.at_poll = [&, base = time.seam.polls()](std::uint64_t poll) {
+      if (poll == base || poll == base + 60 || poll == base + 160)
+        uploads.push_back(platform::testing::uploaded_textures(screen.gc));
+    };
+  });
+  time.seam.at_poll = nullptr;
+  ASSERT_EQ(uploads.size(), 3u);
+  // At first each picture once (run, two jumps, backdrop, piece, darkness, the
+  // item's two frames), the lives' 3 once and the score in every frame but 3.
+  EXPECT_EQ(uploads[1] - uploads[0], 8u + 1u + 59u);
+  EXPECT_EQ(uploads[2] - uploads[1], 100u) << "frames 60 to 159";
 }
 
 // The keyboard as the player has it (SDL's own events, no script): Z held in a

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "platform/testing.h"
 #include "platform_test_support.h"
 
 namespace {
@@ -97,6 +98,17 @@ TEST_F(SpriteTest, DrawsAtThePositionBlendedAndTurnedClockwise) {
     EXPECT_TRUE(std::abs(p.r - e.colour.r) <= 2 && std::abs(p.g - e.colour.g) <= 2 && std::abs(p.b - e.colour.b) <= 2)
         << e.x << "," << e.y << ": " << p;
   }
+
+  // A picture is uploaded once, at its first draw, and a see-through one
+  // again only when drawn at a new alpha; frame switches and redraws upload nothing.
+  const auto uploads = [&, before = platform::testing::uploaded_textures(gc_)] {
+    return platform::testing::uploaded_textures(gc_) - before;
+  };
+  for (int frame = 0; frame < 7; ++frame) sprite.update(100), sprite.draw(gc_, 10, 10), turned.draw(gc_, 9, 9);
+  early.draw(gc_, 1, 1);
+  EXPECT_EQ(uploads(), 2u) << "the sprite's second and third frames";
+  early.set_alpha(0.25f), early.draw(gc_, 1, 1), early.draw(gc_, 2, 2);
+  EXPECT_EQ(uploads(), 3u) << "the see-through picture at a new alpha";
 }
 
 // Grid cells load as frames; a broken file or sprite throws naming

@@ -23,4 +23,8 @@ PixelBuffer window_pixels(const GraphicContext& gc);
 // copy of the whole offscreen target counts as one.
 std::uint64_t replayed_operations(const GraphicContext& gc);
 
+// How many textures the context has been given pixels for so far: a picture
+// or a line of text uploaded, or a see-through picture's faded copy refilled.
+std::uint64_t uploaded_textures(const GraphicContext& gc);
+
 }  // namespace platform::testing
