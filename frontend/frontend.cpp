@@ -56,6 +56,9 @@ Frontend::Frontend()
       gradient(platform::Colorf::from_bytes(23, 95, 39), platform::Colorf::from_bytes(7, 56, 17)),
       text_colour(platform::Colorf::from_bytes(186, 145, 42)),
       version("0.8.0") {
+  if (sound_output.is_silent())
+    platform::Console::write_error_line("Could not open the sound output: " + sound_output.why_silent() +
+                                        "; the game runs without sound");
   platform::DisplayWindowDescription description;
   description.set_title("Morvane");
   description.set_size(640, 480, true);
