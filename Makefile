@@ -5,7 +5,7 @@ BUILD ?= build
 CMAKE_ARGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build play test clean
+.PHONY: deps configure build build-game play test clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -16,7 +16,11 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-play: build
+# Only the game and its data tree: the tests and benchmarks wait for `make test`.
+build-game: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target morvane data_tree
+
+play: build-game
 	cd $(BUILD)/game && ../morvane
 
 test: build

@@ -16,9 +16,7 @@
 namespace {
 
 platform::Sprite sprite_from_picture(platform::GraphicContext& gc, const std::string& path) {
-  platform::SpriteDescription description;
-  description.add_frame(platform::PNGProvider::load(path));
-  return platform::Sprite(gc, description);
+  return platform::Sprite(gc, platform::SpriteDescription::from_pictures({path}, path));
 }
 
 std::string selector_frame_path(int frame) {
@@ -58,6 +56,9 @@ Frontend::Frontend()
       gradient(platform::Colorf::from_bytes(23, 95, 39), platform::Colorf::from_bytes(7, 56, 17)),
       text_colour(platform::Colorf::from_bytes(186, 145, 42)),
       version("0.8.0") {
+  if (sound_output.is_silent())
+    platform::Console::write_error_line("Could not open the sound output: " + sound_output.why_silent() +
+                                        "; the game runs without sound");
   platform::DisplayWindowDescription description;
   description.set_title("Morvane");
   description.set_size(640, 480, true);
@@ -78,11 +79,9 @@ Frontend::Frontend()
     menu_music = platform::SoundBuffer(data.get_string("menu_music"), false, "");
   }
 
-  platform::SpriteDescription selector_frames;
-  for (int frame = 1; frame <= 21; ++frame) {
-    selector_frames.add_frame(platform::PNGProvider::load(selector_frame_path(frame)));
-  }
-  selector = platform::Sprite(gc, selector_frames);
+  std::vector<std::string> selector_frames;
+  for (int frame = 1; frame <= 21; ++frame) selector_frames.push_back(selector_frame_path(frame));
+  selector = platform::Sprite(gc, platform::SpriteDescription::from_pictures(selector_frames, "star_selector/"));
   selector.set_play_loop(true);
   selector.set_delay(20);
 

@@ -6,15 +6,10 @@ namespace {
 
 constexpr int menu_entries = 4;
 
-constexpr const char* credits_cards[credits_phase_count] = {
-    "game_data/CSarvel.png", "game_data/COrvik.png", "game_data/CTolvar.png", "game_data/Drumvelt.png"};
-constexpr const char* closing_card = "game_data/Special.png";
-
-platform::Sprite load_card(platform::GraphicContext& gc, const std::string& path) {
-  platform::SpriteDescription description;
-  description.add_frame(platform::PNGProvider::load(path));
-  return platform::Sprite(gc, description);
-}
+// The four sliding cards, then the closing one.
+constexpr const char* credits_cards[credits_phase_count + 1] = {"game_data/CSarvel.png", "game_data/COrvik.png",
+                                                                "game_data/CTolvar.png", "game_data/Drumvelt.png",
+                                                                "game_data/Special.png"};
 
 }  // namespace
 
@@ -62,9 +57,16 @@ int Frontend::main_menu() {
 }
 
 int Frontend::credits() {
+  // The cards are held together, so they are bounded together, like one sprite's frames.
+  const platform::SpriteDescription pictures = platform::SpriteDescription::from_pictures(
+      std::vector<std::string>(std::begin(credits_cards), std::end(credits_cards)), "game_data/");
   std::vector<platform::Sprite> cards;
-  for (const char* card : credits_cards) cards.push_back(load_card(gc, card));
-  platform::Sprite closing = load_card(gc, closing_card);
+  for (const platform::PixelBuffer& picture : pictures.frames()) {
+    platform::SpriteDescription card;
+    card.add_frame(picture);
+    cards.emplace_back(gc, card);
+  }
+  platform::Sprite& closing = cards.back();
 
   const platform::Gradient credits_gradient(platform::Colorf(0.03f, 0.37f, 0.15f),
                                             platform::Colorf(0.1f, 0.22f, 0.07f));

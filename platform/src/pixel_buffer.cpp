@@ -87,9 +87,10 @@ constexpr png_byte ignored_chunks[] = "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\
 
 // Decodes into decoding.pixels as 8-bit RGBA: the raw samples, palette and
 // transparency applied, 16-bit samples cut to their high byte, no gamma
-// correction. False on failure (reason or too_large set). libpng's errors
-// longjmp back here, so this frame holds no object with a destructor.
-bool decode_png(png_structp png, png_infop info, Decoding& decoding) {
+// correction; with header_only, only the size is read. False on failure
+// (reason or too_large set). libpng's errors longjmp back here, so this frame
+// holds no object with a destructor.
+bool decode_png(png_structp png, png_infop info, Decoding& decoding, bool header_only) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_read_fn(png, &decoding, read_file_bytes);
   png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, ignored_chunks, sizeof ignored_chunks / 5);
@@ -102,6 +103,7 @@ bool decode_png(png_structp png, png_infop info, Decoding& decoding) {
     decoding.too_large = true;
     return false;
   }
+  if (header_only) return true;
   const int colour_type = png_get_color_type(png, info);
   const int bit_depth = png_get_bit_depth(png, info);
   if (colour_type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
@@ -124,32 +126,46 @@ bool decode_png(png_structp png, png_infop info, Decoding& decoding) {
   return true;
 }
 
-}  // namespace
-
-PixelBuffer PNGProvider::load(const std::string& path) {
-  // Frees libpng's structures and closes the file however the load ends.
+// Reads PATH's header, and its pixels unless header_only, into `decoding`;
+// throws naming the file.
+void read_png(const std::string& path, bool header_only, Decoding& decoding) {
+  // Frees libpng's structures and closes the file however the read ends.
   struct Reader {
-    Decoding decoding;
+    Decoding& decoding;
     png_structp png = nullptr;
     png_infop info = nullptr;
     ~Reader() {
       png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
       if (decoding.file) std::fclose(decoding.file);
+      decoding.file = nullptr;
     }
-  } reader;
-  Decoding& decoding = reader.decoding;
+  } reader{decoding};
   std::string reason;
   decoding.file = open_regular_file(path, reason);
   if (!decoding.file) throw Exception("Could not load picture '" + path + "': " + reason);
   reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &decoding, on_png_error, on_png_warning);
   if (reader.png) reader.info = png_create_info_struct(reader.png);
   if (!reader.info) throw Exception("Could not load picture '" + path + "': out of memory");
-  if (decode_png(reader.png, reader.info, decoding)) return decoding.pixels;
+  if (decode_png(reader.png, reader.info, decoding, header_only)) return;
   if (decoding.too_large)
     throw Exception("Could not load picture '" + path + "': " + std::to_string(decoding.width) + "x" +
                     std::to_string(decoding.height) + " pixels is more than " + std::to_string(max_picture_side) +
                     " on a side");
   throw Exception("Could not load picture '" + path + "': " + decoding.reason);
+}
+
+}  // namespace
+
+PixelBuffer PNGProvider::load(const std::string& path) {
+  Decoding decoding;
+  read_png(path, false, decoding);
+  return decoding.pixels;
+}
+
+PNGProvider::Dimensions PNGProvider::dimensions(const std::string& path) {
+  Decoding decoding;
+  read_png(path, true, decoding);
+  return {static_cast<int>(decoding.width), static_cast<int>(decoding.height)};
 }
 
 void PNGProvider::save(const PixelBuffer& buffer, const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
@@ -42,6 +43,7 @@ struct SoundOutput::Impl {
   Impl(const Impl&) = delete;
   Impl& operator=(const Impl&) = delete;
   bool silent = false;
+  std::string why_silent;
   bool holds_audio_subsystem = false;
 };
 
@@ -100,6 +102,38 @@ void SDLCALL post_mix(void*, Uint8* stream, int length) {
   mix_sessions(reinterpret_cast<std::int16_t*>(stream),
                static_cast<std::size_t>(length) / (sizeof(std::int16_t) * output_channels));
 }
+
+// ALSA's handler type: file, line, function, error number, printf format.
+using AlsaErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+
+extern "C" void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
+
+// Without a sound card, ALSA itself writes eight lines or so to stderr
+// ("cannot find card '0'", ...) while SDL tries the device, before the game
+// can say in one line that it runs without sound. While this lives, ALSA's
+// error lines are dropped; nothing else written to stderr is touched. A
+// driver chosen through SDL_AUDIODRIVER is left to speak as it will.
+class QuietAlsa {
+ public:
+  QuietAlsa() {
+    if (SDL_GetHint(SDL_HINT_AUDIODRIVER)) return;
+    // The library SDL loads for its ALSA driver is this one, and its error handler is shared.
+    library_ = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    if (library_) set_handler_ = reinterpret_cast<SetHandler>(dlsym(library_, "snd_lib_error_set_handler"));
+    if (set_handler_) set_handler_(ignore_alsa_error);
+  }
+  ~QuietAlsa() {
+    if (set_handler_) set_handler_(nullptr);  // ALSA's own printing again
+    if (library_) dlclose(library_);
+  }
+  QuietAlsa(const QuietAlsa&) = delete;
+  QuietAlsa& operator=(const QuietAlsa&) = delete;
+
+ private:
+  using SetHandler = int (*)(AlsaErrorHandler);
+  void* library_ = nullptr;
+  SetHandler set_handler_ = nullptr;
+};
 
 bool open_device(int frequency, int chunk_frames) {
   // No format changes allowed: SDL converts, and every buffer is decoded to
@@ -357,6 +391,7 @@ std::vector<std::int16_t> decode_vorbis(const std::string& bytes, const OutputFo
 }  // namespace
 
 SoundOutput::Impl::Impl(int mixing_frequency, int latency) {
+  const QuietAlsa quiet_alsa;
   holds_audio_subsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
   if (!holds_audio_subsystem || !open_device(mixing_frequency, latency)) {
     // No usable device (no sound card, a broken driver): carry on silently
@@ -376,6 +411,7 @@ SoundOutput::Impl::Impl(int mixing_frequency, int latency) {
       throw Exception("Could not open the sound output: " + reason);
     }
     silent = true;
+    why_silent = reason;
   }
   Mix_SetPostMix(post_mix, nullptr);
   std::lock_guard<std::mutex> guard(mixer().lock);
@@ -404,6 +440,7 @@ SoundOutput::SoundOutput(int mixing_frequency, int latency) {
 }
 
 bool SoundOutput::is_silent() const { return impl_ && impl_->silent; }
+std::string SoundOutput::why_silent() const { return impl_ ? impl_->why_silent : std::string(); }
 
 void SoundOutput::set_manual_mixing(bool manual) {
   std::lock_guard<std::mutex> guard(mixer().lock);

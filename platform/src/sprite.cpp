@@ -22,6 +22,46 @@ void SpriteDescription::add_frame(const PixelBuffer& frame, int delay_ms) {
 
 using FrameList = std::vector<std::shared_ptr<Frame>>;
 
+namespace {
+
+// The shipped sprites have at most 8 frames. Without these limits a small
+// resource file could name millions of grid cells, or the same large cell
+// over and over, and level start would freeze while memory fills.
+constexpr std::size_t max_sprite_frames = 1000;
+constexpr std::int64_t max_sprite_pixels = std::int64_t{8192} * 8192;  // one picture of the largest size
+
+}  // namespace
+
+SpriteDescription SpriteDescription::from_pictures(const std::vector<std::string>& paths, const std::string& source) {
+  const std::string what = paths.size() == 1 ? "Could not load picture '" + source + "'"
+                                              : "Could not load the " + std::to_string(paths.size()) +
+                                                    " pictures in '" + source + "'";
+  const auto refuse_if_too_many = [&](std::int64_t pixels) {
+    if (paths.size() > max_sprite_frames)
+      throw Exception(what + ": more than " + std::to_string(max_sprite_frames) + " frames");
+    if (pixels > max_sprite_pixels)
+      throw Exception(what + ": " + std::to_string(pixels) + " pixels in all is more than " +
+                      std::to_string(max_sprite_pixels) + " (8192x8192)");
+  };
+  // A small file can declare a large picture: the sizes come from the headers first.
+  std::int64_t declared = 0;
+  refuse_if_too_many(declared);
+  for (const std::string& path : paths) {
+    const PNGProvider::Dimensions size = PNGProvider::dimensions(path);
+    declared += std::int64_t{size.width} * size.height;
+  }
+  refuse_if_too_many(declared);
+  // A file replaced between its header and its decoding is counted as decoded.
+  SpriteDescription description;
+  std::int64_t decoded = 0;
+  for (const std::string& path : paths) {
+    description.add_frame(PNGProvider::load(path));
+    decoded += std::int64_t{description.frames_.back().get_width()} * description.frames_.back().get_height();
+    refuse_if_too_many(decoded);
+  }
+  return description;
+}
+
 struct Sprite::Impl {
   std::shared_ptr<const FrameList> frames;
   std::vector<int> delays;  // one per frame, at least 1 ms
@@ -37,12 +77,6 @@ struct Sprite::Impl {
 namespace {
 
 constexpr int default_delay_ms = 60;
-
-// The shipped sprites have at most 8 frames. Without these limits a small
-// resource file could name millions of grid cells, or the same large cell
-// over and over, and level start would freeze while memory fills.
-constexpr std::size_t max_sprite_frames = 1000;
-constexpr std::int64_t max_sprite_pixels = std::int64_t{8192} * 8192;  // one picture of the largest size
 
 std::shared_ptr<Sprite::Impl> make_sprite(std::shared_ptr<const FrameList> frames, std::vector<int> delays,
                                           bool loop) {

@@ -15,6 +15,7 @@
 
 #include "frontend/command_line.h"
 #include "platform/seam.h"
+#include "support/blank_png.h"
 #include "temp_folder.h"
 
 // Runs the program the way a level author does: from a folder holding levels/,
@@ -96,6 +97,44 @@ TEST(CommandLine, ALevelThatCannotBeReadToItsEndIsNotOk) {
     EXPECT_EQ(std::tuple(WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("/out.txt"), read("/err.txt")),
               std::tuple(test.exit_code, test.out + "(press any key to close this console window)\n", test.err))
         << test.failing_after;
+  }
+}
+
+// Pictures too large for the game end it with one "Error: " line naming the
+// folder or file, before any is decoded: 21 selector frames of 8192x8192 used
+// to end it with "Error: std::bad_alloc" after asking for about 11 GB.
+TEST(CommandLine, TheGameEndsWithOneErrorLineOnPicturesTooLarge) {
+  TempFolder folder;
+  folder.write("config/main.cfg", "background menu.png\n");
+  const std::string dir = folder.path.string();
+  std::filesystem::create_directories(folder.path / "star_selector");
+  test_support::write_blank_png(dir + "/star_selector/0001.png", 8192, 8192);
+  for (int frame = 2; frame <= 21; ++frame)
+    std::filesystem::copy_file(dir + "/star_selector/0001.png",
+                               dir + "/star_selector/" + std::to_string(10000 + frame).substr(1) + ".png");
+  // A missing bound fails here, not the machine; AddressSanitizer reserves terabytes of address space up front.
+  std::string memory_cap = "ulimit -v 4194304 && ";
+#if defined(__SANITIZE_ADDRESS__)
+  memory_cap.clear();
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  memory_cap.clear();
+#endif
+#endif
+  const struct { std::uint32_t background_side; std::string err; } cases[] = {
+      {9000, "Error: Could not load picture 'menu.png': 9000x9000 pixels is more than 8192 on a side\n"},
+      {640, "Error: Could not load the 21 pictures in 'star_selector/': 1409286144 pixels in all is more than "
+            "67108864 (8192x8192)\n"},
+  };
+  for (const auto& test : cases) {
+    test_support::write_blank_png(dir + "/menu.png", test.background_side, test.background_side);
+    const int status = std::system(("cd '" + dir + "' && " + memory_cap + "LSAN_OPTIONS='suppressions=" MORVANE_SOURCE_DIR
+                                    "/tests/lsan.supp:print_suppressions=0' '" MORVANE_PROGRAM
+                                    "' >out.txt 2>err.txt </dev/null")
+                                       .c_str());
+    auto read = [&](const char* file) { return (std::ostringstream() << std::ifstream(dir + file).rdbuf()).str(); };
+    EXPECT_EQ(std::tuple(WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("/out.txt"), read("/err.txt")),
+              std::tuple(1, "(press any key to close this console window)\n", test.err));
   }
 }
 

@@ -11,6 +11,8 @@
 #include "frontend/key_codes.h"
 #include "frontend_fixture.h"
 #include "platform/testing.h"
+#include "support/address_space_cap.h"
+#include "support/blank_png.h"
 
 namespace {
 
@@ -184,6 +186,36 @@ TEST_F(FrontendScreens, CreditsSlideEachCardThroughItsSlowRangeWhateverIsPressed
                 testing::ThrowsMessage<platform::Exception>(testing::HasSubstr(card)));
     tree.write(card, kept);
   }
+}
+
+// Pictures are bounded as a sprite's frames are, in all, before any is
+// decoded: 21 selector frames of 8192x8192 (a few KB each on disk) used to be
+// decoded into about 11 GB, and the five credits cards are held together.
+TEST_F(FrontendScreens, LargePicturesAreRefusedNamingTheirFolderOrFileBeforeDecoding) {
+  start();
+  const auto blank = [&](const std::string& file, std::uint32_t side) {
+    const std::string kept = tree.read(file);
+    test_support::write_blank_png((tree.path / file).string(), side, side);
+    return kept;
+  };
+  const auto refused = [](const std::string& reason) {
+    return ThrowsMessage<platform::Exception>(testing::HasSubstr(reason));
+  };
+  const test_support::AddressSpaceCap no_gigabytes(std::uint64_t{1} << 30);
+  for (const char* card : {"CSarvel", "COrvik", "CTolvar", "Drumvelt", "Special"})
+    blank(std::string("game_data/") + card + ".png", 4096);
+  EXPECT_THAT([&] { frontend->credits(); },
+              refused("Could not load the 5 pictures in 'game_data/': 83886080 pixels in all is more than 67108864"));
+  frontend.reset();
+  const std::string background = blank("menu.png", 9000);
+  EXPECT_THAT([&] { start(); }, refused("'menu.png': 9000x9000 pixels is more than 8192 on a side"));
+  tree.write("menu.png", background);
+  blank("star_selector/0001.png", 8192);
+  for (int frame = 2; frame <= 21; ++frame)
+    std::filesystem::copy_file(tree.path / "star_selector/0001.png",
+                               tree.path / ("star_selector/" + std::to_string(10000 + frame).substr(1) + ".png"),
+                               std::filesystem::copy_options::overwrite_existing);
+  EXPECT_THAT([&] { start(); }, refused("Could not load the 21 pictures in 'star_selector/': 1409286144 pixels in all"));
 }
 
 TEST_F(FrontendScreens, ProfileSavesHoldNameAndLevelsAndKeepAFileThatDoesNotLoad) {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # no_display.sh MORVANE DATA_TREE: where no display can be opened and no video driver was chosen, the real game
 # ends at once with one "Error: " line and exit code 1, instead of running unseen on a headless driver. With a
-# real display (Xvfb) and no driver chosen it opens its window; a driver chosen explicitly is used as it is.
+# real display (Xvfb) and no driver chosen it opens its window; a driver chosen explicitly is used as it is. With no
+# sound driver chosen either and no sound output to be had (no sound card), one line says that the game runs without
+# sound, in place of the sound library's own lines; where one opens, nothing is said.
 set -uo pipefail
 binary=$1 tree=$2
 work=$(mktemp -d /tmp/morvane_no_display.XXXXXX) xvfb_pid="" game_pid=""
@@ -31,11 +33,14 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/
 xvfb_pid=$!
 await 100 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=:$(cat "$work/display")
-(cd "$work/game" && exec "$binary" </dev/null >"$work/game.log" 2>&1) &
+(cd "$work/game" && unset SDL_AUDIODRIVER && exec "$binary" </dev/null >"$work/game.log" 2>&1) &
 game_pid=$!
 window() { kill -0 $game_pid 2>/dev/null && [ -n "$(xdotool search --name '^Morvane$' 2>/dev/null)" ]; }
 await 150 window || fail "with a real display and no driver chosen, no window titled Morvane"
 kill $game_pid; wait $game_pid; game_pid=""
+grep -v -x "Could not open the sound output: .*; the game runs without sound" "$work/game.log" &&
+  fail "with no sound driver chosen, lines other than the one that says the game runs without sound"
+[ "$(wc -l <"$work/game.log")" -le 1 ] || fail "with no sound driver chosen, the missing sound is told twice"
 
 # A headless driver chosen explicitly runs the game (as the tests do), display or none.
 unset DISPLAY

@@ -194,6 +194,7 @@ TEST(SoundOutput, MixesOnTheDevicesThreadAndFallsBackToSilenceWithoutADevice) {
   {  // sounds still load
     const SoundOutput output(44100, 256);
     EXPECT_TRUE(output.is_silent() && SoundBuffer(write_wav("silent.wav", 100)).get_length() == 100);
+    EXPECT_THAT(output.why_silent(), testing::HasSubstr("no_such_driver")) << "the game's one line says why";
   }
   driver.empty() ? unsetenv("SDL_AUDIODRIVER") : setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
 

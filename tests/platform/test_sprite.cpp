@@ -5,6 +5,8 @@
 
 #include "platform/testing.h"
 #include "platform_test_support.h"
+#include "support/address_space_cap.h"
+#include "support/blank_png.h"
 
 namespace {
 
@@ -178,6 +180,44 @@ TEST_F(SpriteTest, ResourceFileSpritesLoadOrThrowNamingFileAndReason) {
   for (auto [id, reason] : cases) EXPECT_THAT([&] { Sprite s(gc_, id, &resources); }, throws_naming(reason)) << id;
   EXPECT_THAT([&] { Sprite s(gc_, "run", nullptr); }, throws_naming("run"));
   EXPECT_THAT([&] { Sprite s(gc_, SpriteDescription()); }, throws_naming("frame"));
+}
+
+// Frames taken from picture files are bounded as a resource file's sprite
+// is, in all, from the files' headers before any is decoded: 21 pictures of
+// 8192x8192 (a few KB each on disk) used to be decoded into gigabytes.
+TEST_F(SpriteTest, PictureFilesAreBoundedInAllFromTheirHeadersBeforeDecoding) {
+  const auto blank = [&](const std::string& file, std::uint32_t width, std::uint32_t height) {
+    test_support::write_blank_png((folder_.path / file).string(), width, height);
+    return (folder_.path / file).string();
+  };
+  std::filesystem::create_directories(folder_.path / "star_selector");
+  const std::string largest = blank("star_selector/0001.png", 8192, 8192);
+  std::vector<std::string> selector{largest};
+  for (int frame = 2; frame <= 21; ++frame) {
+    selector.push_back((folder_.path / ("star_selector/00" + std::to_string(frame) + ".png")).string());
+    std::filesystem::copy_file(largest, selector.back());
+  }
+  const std::string one_pixel = blank("dot.png", 1, 1), too_wide = blank("too_wide.png", 9000, 9000);
+  platform::PNGProvider::save(solid(20, 10, red), (folder_.path / "small.png").string());
+  seam_.fail_reads("failing.png", 20, EIO);
+  std::filesystem::copy_file(largest, folder_.path / "failing.png");
+  const struct { std::vector<std::string> paths; std::string source, reason; } refused[] = {
+      {selector, "star_selector/",
+       "Could not load the 21 pictures in 'star_selector/': 1409286144 pixels in all is more than 67108864 (8192x8192)"},
+      {{largest, one_pixel}, "two/", "'two/': 67108865 pixels in all is more than 67108864"},
+      {{too_wide}, too_wide, "'" + too_wide + "': 9000x9000 pixels is more than 8192 on a side"},
+      {{one_pixel, (folder_.path / "failing.png").string()}, "two/", "failing.png': Input/output error"},
+      {std::vector<std::string>(1001, one_pixel), "dots/", "'dots/': more than 1000 frames"},
+  };
+  const test_support::AddressSpaceCap no_gigabytes(std::uint64_t{1} << 30);
+  for (const auto& row : refused)
+    EXPECT_THAT([&] { SpriteDescription::from_pictures(row.paths, row.source); }, throws_naming(row.reason))
+        << row.source;
+  const SpriteDescription frames =
+      SpriteDescription::from_pictures({(folder_.path / "small.png").string(), one_pixel}, "frames/");
+  ASSERT_EQ(frames.frames().size(), 2u);
+  EXPECT_EQ(std::tuple(frames.frames()[0].get_width(), frames.frames()[1].get_width(), frames.frames()[0].get_pixel(5, 5)),
+            std::tuple(20, 1, red));
 }
 
 // The file of 26 KB that used to give one sprite three million frames (300

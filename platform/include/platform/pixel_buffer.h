@@ -38,6 +38,13 @@ struct PNGProvider {
   // platform::Exception naming the file when it is missing or corrupt, or
   // larger than 8192 pixels on a side (checked before decoding).
   static PixelBuffer load(const std::string& path);
+  // The picture's size from the file's header, its pixels left undecoded.
+  // Throws as load() does for a missing or broken header, a read error or a
+  // side over 8192 pixels.
+  struct Dimensions {
+    int width = 0, height = 0;
+  };
+  static Dimensions dimensions(const std::string& path);
   static void save(const PixelBuffer& buffer, const std::string& path);
 };
 

@@ -14,8 +14,12 @@ class SoundOutput {
   // output runs silently on SDL's dummy driver so the game stays playable.
   SoundOutput(int mixing_frequency, int latency = 256);
   bool is_null() const { return !impl_; }
-  // True when the output fell back to the silent dummy device.
+  // True when the output fell back to the silent dummy device; why_silent()
+  // then says why the real one did not open. When no driver was chosen
+  // (SDL_AUDIODRIVER), the sound library's own lines on the failure (ALSA's
+  // "cannot find card") are kept off stderr: the game says it in one line.
   bool is_silent() const;
+  std::string why_silent() const;
 
   // For tests: while manual mixing is on, the device thread leaves the
   // sessions alone and only mix() advances them, so positions are exact.

@@ -13,6 +13,12 @@ namespace platform {
 class SpriteDescription {
  public:
   SpriteDescription() = default;
+  // The PNG pictures at `paths`, in order, as frames. Bounded as a resource
+  // file's sprite is (at most 1000 frames and 8192x8192 pixels in all),
+  // checked from the files' headers before any picture is decoded; throws
+  // platform::Exception naming `source` (the folder or file they come from)
+  // when they go past it, and as PNGProvider::load does for a picture.
+  static SpriteDescription from_pictures(const std::vector<std::string>& paths, const std::string& source);
   void add_frame(const PixelBuffer& frame, int delay_ms = 60);
   const std::vector<PixelBuffer>& frames() const { return frames_; }
   const std::vector<int>& delays() const { return delays_; }
