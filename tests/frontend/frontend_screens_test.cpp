@@ -184,9 +184,12 @@ TEST_F(FrontendScreens, ProfileSavesHoldNameAndLevelsAndKeepAFileThatDoesNotLoad
   frontend->profile_name = "ANNA", frontend->unlocked_levels.clear();
   testing::internal::CaptureStderr();
   frontend->save_profile(), frontend->save_profile();  // the new file loads: nothing more is moved
+  tree.write("profiles/ANNA.prf", "a third\n"), frontend->save_profile();  // an earlier backup is never replaced
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "profiles/ANNA.prf did not load; it was kept as profiles/ANNA.prf.bak\n");
-  EXPECT_EQ(tree.listing("profiles"), "ANNA.prf.bak=" + newer + ";ANNA.prf=name ANNA\n\n;" +
+            "profiles/ANNA.prf did not load; it was kept as profiles/ANNA.prf.bak.1\n"
+            "profiles/ANNA.prf did not load; it was kept as profiles/ANNA.prf.bak.2\n");
+  EXPECT_EQ(tree.listing("profiles"), "ANNA.prf.bak.1=" + newer + ";ANNA.prf.bak.2=a third\n;" +
+                                          "ANNA.prf.bak=an older backup\n;ANNA.prf=name ANNA\n\n;" +
                                           "anna.prf=name anna\nunlocked_level forest\nunlocked_level cave\n\n;");
 
   std::filesystem::create_directories(tree.path / "profiles/bob.prf"), frontend->profile_name = "bob";

@@ -48,7 +48,7 @@ TEST(HighScoreFile, SaveKeepsEveryEntryThatReadsHighestFirstInTheFilesModeAndCre
 TEST(HighScoreFile, AFolderOrPipeInPlaceOfTheFileOrAFailedWriteKeepsTheOldFile) {
   FrontendTree tree;
   tree.write("high_scores/dir.scr/x", "");
-  expect_score_not_stored(tree, "high_scores/dir.scr", "it could not be read (Is a directory)");
+  expect_score_not_stored(tree, "high_scores/dir.scr", "it could not be read (is a folder, not a file)");
   mkfifo((tree.path / "high_scores/pipe.scr").c_str(), 0644);  // would hang a reader that waits
   expect_score_not_stored(tree, "high_scores/pipe.scr", "it could not be read (not a regular file)");
 
