@@ -24,9 +24,7 @@ constexpr const char* lock_name = ".morvane.lock";
 constexpr const char* temporary_prefix = ".morvane-";
 constexpr std::chrono::milliseconds longest_lock_wait{2000};
 
-std::string reason_of(int error) {
-  return std::generic_category().message(error);
-}
+std::string reason_of(int error) { return std::generic_category().message(error); }
 
 bool write_all(int handle, const std::string& contents) {
   const char* next = contents.data();
