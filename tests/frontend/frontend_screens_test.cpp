@@ -188,7 +188,8 @@ TEST_F(FrontendScreens, ProfileSavesHoldNameAndLevelsAndKeepAFileThatDoesNotLoad
   frontend->profile_name = "ANNA", frontend->unlocked_levels.clear();
   testing::internal::CaptureStderr();
   frontend->save_profile(), frontend->save_profile();  // the new file loads: nothing more is moved
-  tree.write("profiles/ANNA.prf", "a third\n"), frontend->save_profile();  // an earlier backup is never replaced
+  // Earlier backups are never replaced.
+  tree.write("profiles/ANNA.prf", "a third\n"), frontend->save_profile();
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "profiles/ANNA.prf did not load; it was kept as profiles/ANNA.prf.bak.1\n"
             "profiles/ANNA.prf did not load; it was kept as profiles/ANNA.prf.bak.2\n");
@@ -259,7 +260,8 @@ TEST_F(FrontendScreens, PermissionBitsOfAReadOnlySaveKeepItWhoeverRunsTheGame) {
   list.add(5, "NEW");
   testing::internal::CaptureStderr();
   list.save("high_scores/a.scr");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "The score was not saved to high_scores/a.scr: Permission denied\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "The score was not saved to high_scores/a.scr: Permission denied\n");
   EXPECT_EQ(tree.listing("profiles") + tree.listing("high_scores"), "ANNA.prf=name ANNA\n;a.scr=10 OLD\n;");
   for (const auto& file : {profile, scores})
     EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0444));

@@ -166,8 +166,7 @@ TEST(HighScoreFile, TheLongestLevelNameKeepsItsScoreAndLeftoversOfKilledSavesAre
   testing::internal::CaptureStderr();
   list.save("high_scores/" + longest);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-  EXPECT_EQ(tree.listing("high_scores"),
-            ".morvane-other=not ours;" + longest + "=7 ANNA\n;x.morvane-Ab3xY9=not ours;");
+  EXPECT_EQ(tree.listing("high_scores"), ".morvane-other=not ours;" + longest + "=7 ANNA\n;x.morvane-Ab3xY9=not ours;");
 }
 
 // Root may read and write anything, so these run as an ordinary user (the
