@@ -2,9 +2,12 @@
 #include "frontend/list_navigation.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 
 #include "frontend/key_codes.h"
 #include "frontend/safe_file_writer.h"
