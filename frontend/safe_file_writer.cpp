@@ -86,14 +86,14 @@ class FolderLock {
         if (handle < 0) return reason_of(errno);
       }
       if (::flock(handle, LOCK_EX | LOCK_NB) == 0) {
-        struct stat held {
-        }, named{};
+        struct stat held {};
+        struct stat named {};
         if (::fstat(handle, &held) == 0 && ::stat(path_.c_str(), &named) == 0 && same_file(held, named)) {
           handle_ = handle;
           return "";
         }
-        ::close(handle);  // the holder before removed it: the next open makes
-                          // the folder's new one
+        // The holder before removed it: the next open makes the folder's new one.
+        ::close(handle);
         handle = -1;
         continue;
       }
