@@ -35,16 +35,6 @@ bool has_control_byte(const std::string& name) {
   });
 }
 
-bool profile_loads(const std::string& file) {
-  try {
-    DataFile profile;
-    profile.load_profile(file);
-    return true;
-  } catch (const std::string&) {
-    return false;
-  }
-}
-
 }  // namespace
 
 Frontend::Frontend()
@@ -149,26 +139,38 @@ void Frontend::wait_for_released_keys() {
 void Frontend::save_profile() {
   // Nobody has played under a name yet: there is nothing to keep.
   if (profile_name.empty()) return;
-  std::ostringstream text;
-  text << "name " << profile_name << "\n";
-  for (const std::string& level : unlocked_levels) text << "unlocked_level " << level << "\n";
-  text << "\n";
   const std::string file = profile_name + ".prf", path = "profiles/" + file;
-  const auto cannot_open = [&file](const std::string& reason) {
-    return std::runtime_error("Cannot open profile file '" + file + "': " + reason);
-  };
-  if (std::string reason = why_not_replaceable(path); !reason.empty()) throw cannot_open(reason);
-  // A file that exists but does not load (a newer game's, say) was left off
-  // the profile list; its levels must not be lost to the new profile.
-  std::error_code missing;
-  if (std::filesystem::exists(path, missing) && !profile_loads(file)) {
-    if (std::rename(path.c_str(), (path + ".bak").c_str()) != 0) {
-      throw cannot_open("it did not load and could not be kept as " + path + ".bak (" +
-                        std::generic_category().message(errno) + ")");
+  const auto merge = [&](const std::string* on_disk, std::string& refusal) {
+    // Another copy of the game may have saved this profile since it was
+    // chosen: the levels it unlocked stay unlocked.
+    std::vector<std::string> levels = unlocked_levels;
+    if (on_disk) {
+      try {
+        DataFile profile;
+        profile.load_profile(file);
+        for (const std::string& level : unlocked_levels_of(profile))
+          if (std::find(levels.begin(), levels.end(), level) == levels.end()) levels.push_back(level);
+      } catch (const std::string&) {
+        // A file that does not load (a newer game's, say) was left off the
+        // profile list; its levels must not be lost to the new profile.
+        std::string reason;
+        const std::string backup = keep_as_backup(path, reason);
+        if (backup.empty()) {
+          refusal = "it did not load and could not be kept as a backup (" + reason + ")";
+        } else {
+          platform::Console::write_error_line(path + " did not load; it was kept as " + backup);
+        }
+        levels = unlocked_levels;
+      }
     }
-    platform::Console::write_error_line(path + " did not load; it was kept as " + path + ".bak");
-  }
-  if (std::string reason = write_file_safely(path, text.str()); !reason.empty()) throw cannot_open(reason);
+    std::ostringstream text;
+    text << "name " << profile_name << "\n";
+    for (const std::string& level : levels) text << "unlocked_level " << level << "\n";
+    text << "\n";
+    return text.str();
+  };
+  if (std::string reason = save_merged_with_disk(path, merge); !reason.empty())
+    throw std::runtime_error("Cannot open profile file '" + file + "': " + reason);
 }
 
 void Frontend::fill_with_gradient() {

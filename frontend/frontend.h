@@ -10,6 +10,9 @@
 
 struct ListNavigation;
 
+// The level list of a loaded profile file, empty when the file gives none.
+std::vector<std::string> unlocked_levels_of(DataFile& profile);
+
 // The application: everything that lives for the whole game, and the screen
 // loop that runs one screen after the other until the player quits.
 class Frontend {

@@ -1,8 +1,6 @@
 #include "frontend/high_score_list.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,12 +8,12 @@
 #include <cstdlib>
 #include <sstream>
 #include <stdexcept>
-#include <system_error>
 
 #include "frontend/key_codes.h"
 #include "frontend/safe_file_writer.h"
 #include "platform/console.h"
 #include "platform/font.h"
+#include "platform/input_file.h"
 #include "platform/system.h"
 
 namespace {
@@ -42,27 +40,32 @@ bool parse_score_line(const std::string& line, ScoreEntry& entry) {
   return true;
 }
 
-// Reads the whole file into `text`. Returns 0, or the error number that
-// stopped the reading: EISDIR for a folder, EINVAL for any other kind of file
-// that is not a regular one. Opening does not wait, so a pipe cannot hang the game.
-int read_whole_file(const std::string& path, std::string& text) {
-  const int handle = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (handle < 0) return errno;
-  struct stat status {};
-  int error = ::fstat(handle, &status) != 0 ? errno : S_ISDIR(status.st_mode) ? EISDIR : 0;
-  if (error == 0 && !S_ISREG(status.st_mode)) error = EINVAL;
-  char block[65536];
-  while (error == 0) {
-    const ssize_t got = ::read(handle, block, sizeof block);
-    if (got == 0) break;
-    if (got > 0) {
-      text.append(block, static_cast<std::size_t>(got));
-    } else if (errno != EINTR) {
-      error = errno;
+std::vector<ScoreEntry> parse_score_list(const std::string& text) {
+  std::vector<ScoreEntry> entries;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    ScoreEntry entry;
+    if (parse_score_line(line, entry)) entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+// The entries of `list` that are not among `known` (each known entry
+// accounting for one equal entry of the list).
+std::vector<ScoreEntry> not_among(const std::vector<ScoreEntry>& list, const std::vector<ScoreEntry>& known) {
+  std::map<std::pair<int, std::string>, std::size_t> unmatched;
+  for (const ScoreEntry& entry : known) ++unmatched[{entry.score, entry.name}];
+  std::vector<ScoreEntry> others;
+  for (const ScoreEntry& entry : list) {
+    const auto match = unmatched.find({entry.score, entry.name});
+    if (match != unmatched.end() && match->second > 0) {
+      --match->second;
+    } else {
+      others.push_back(entry);
     }
   }
-  ::close(handle);
-  return error;
+  return others;
 }
 
 }  // namespace
@@ -85,20 +88,17 @@ HighScoreList::~HighScoreList() {
 
 void HighScoreList::load(std::string path) {
   try {
-    std::string text;
-    const int error = read_whole_file(path, text);
-    // No level run has filed a score here yet.
-    if (error == ENOENT || error == ENOTDIR) return;
-    if (error != 0) {
-      unreadable[path] = error == EINVAL ? "not a regular file" : std::generic_category().message(error);
+    std::string text, reason;
+    if (!platform::read_whole_file(path, largest_saved_file, text, reason)) {
+      struct stat status {};
+      // No level run has filed a score here yet.
+      if (::stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR)) return;
+      unreadable[path] = reason;
       return;
     }
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-      ScoreEntry entry;
-      if (parse_score_line(line, entry)) add(entry.score, entry.name);
-    }
+    std::vector<ScoreEntry>& known = known_in_file[path];
+    known = parse_score_list(text);
+    for (const ScoreEntry& entry : known) add(entry.score, entry.name);
     std::sort(entries.begin(), entries.end());
   } catch (...) {
     throw std::runtime_error(path + " could not be found!");
@@ -111,13 +111,25 @@ void HighScoreList::add(int score, std::string name) {
 
 void HighScoreList::save(std::string path) {
   std::sort(entries.begin(), entries.end());
-  std::ostringstream text;
-  for (const ScoreEntry& entry : entries) entry.write(text);
+  std::vector<ScoreEntry> merged;
+  const auto merge = [&](const std::string* on_disk, std::string&) {
+    merged = on_disk ? parse_score_list(*on_disk) : std::vector<ScoreEntry>();
+    for (ScoreEntry& entry : not_among(entries, known_in_file[path])) merged.push_back(std::move(entry));
+    std::sort(merged.begin(), merged.end());
+    std::ostringstream text;
+    for (const ScoreEntry& entry : merged) entry.write(text);
+    return text.str();
+  };
   const auto not_read = unreadable.find(path);
   // Writing would wipe the scores that could not be read.
   const std::string reason = not_read != unreadable.end() ? "it could not be read (" + not_read->second + ")"
-                                                          : write_file_safely(path, text.str());
-  if (!reason.empty()) platform::Console::write_error_line("The score was not saved to " + path + ": " + reason);
+                                                          : save_merged_with_disk(path, merge);
+  if (!reason.empty()) {
+    platform::Console::write_error_line("The score was not saved to " + path + ": " + reason);
+    return;
+  }
+  entries = merged;
+  known_in_file[path] = std::move(merged);
 }
 
 std::string HighScoreList::best_five_text() const {

@@ -28,13 +28,16 @@ class HighScoreList {
   ~HighScoreList();
 
   // Adds the entries of the file and sorts; a missing file leaves the list
-  // unchanged, and so does one that cannot be read, which save then spares.
-  // Lines that do not begin with a whole number are skipped.
+  // unchanged, and so does one that cannot be read whole, which save then
+  // spares. Lines that do not begin with a whole number are skipped.
   void load(std::string path);
   void add(int score, std::string name);
-  // Sorts, then replaces the file (creating its folder when missing). A file
-  // that cannot be written, or that load could not read, is left as it is,
-  // with one line on standard error.
+  // Sorts, then replaces the file (creating its folder when missing) with the
+  // entries it holds at this moment, which another copy of the game may have
+  // added to, and the entries of this list that were not read from it. The
+  // list then holds what the file holds. A file that cannot be written, or
+  // that could not be read whole, is left as it is, with one line on
+  // standard error.
   void save(std::string path);
   // The screen; returns when the player leaves it with Z or ESC.
   void show();
@@ -47,6 +50,9 @@ class HighScoreList {
   std::vector<ScoreEntry> entries;
   // The files that load could not read, with the reason.
   std::map<std::string, std::string> unreadable;
+  // The entries read from each file, or written to it: save adds only the
+  // others, so that none is filed twice.
+  std::map<std::string, std::vector<ScoreEntry>> known_in_file;
   platform::GraphicContext gc;
   platform::InputDevice keyboard;
   platform::DisplayWindow window;

@@ -9,14 +9,13 @@ namespace {
 
 constexpr std::size_t longest_profile_name = 20;
 
-// The level list of a profile file, empty when the file gives none.
+}  // namespace
+
 std::vector<std::string> unlocked_levels_of(DataFile& profile) {
   const auto slot = profile.current.find("unlocked_level");
   if (slot == profile.current.end() || !slot->second.set) return {};
   return profile.get_string_vector("unlocked_level");
 }
-
-}  // namespace
 
 int Frontend::select_profile() {
   if (profiles.empty()) return Screen::profile_creation;

@@ -1,6 +1,8 @@
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 
 #include <cerrno>
@@ -8,7 +10,9 @@
 
 #include "frontend/credits_slide.h"
 #include "frontend/frontend.h"
+#include "frontend/high_score_list.h"
 #include "frontend/key_codes.h"
+#include "frontend/safe_file_writer.h"
 #include "frontend_fixture.h"
 #include "platform/testing.h"
 #include "support/address_space_cap.h"
@@ -227,9 +231,13 @@ TEST_F(FrontendScreens, ProfileSavesHoldNameAndLevelsAndKeepAFileThatDoesNotLoad
   frontend->profile_name = "ANNA", frontend->unlocked_levels.clear();
   testing::internal::CaptureStderr();
   frontend->save_profile(), frontend->save_profile();  // the new file loads: nothing more is moved
+  // Earlier backups are never replaced.
+  tree.write("profiles/ANNA.prf", "a third\n"), frontend->save_profile();
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "profiles/ANNA.prf did not load; it was kept as profiles/ANNA.prf.bak\n");
-  EXPECT_EQ(tree.listing("profiles"), "ANNA.prf.bak=" + newer + ";ANNA.prf=name ANNA\n\n;" +
+            "profiles/ANNA.prf did not load; it was kept as profiles/ANNA.prf.bak.1\n"
+            "profiles/ANNA.prf did not load; it was kept as profiles/ANNA.prf.bak.2\n");
+  EXPECT_EQ(tree.listing("profiles"), "ANNA.prf.bak.1=" + newer + ";ANNA.prf.bak.2=a third\n;" +
+                                          "ANNA.prf.bak=an older backup\n;ANNA.prf=name ANNA\n\n;" +
                                           "anna.prf=name anna\nunlocked_level forest\nunlocked_level cave\n\n;");
 
   std::filesystem::create_directories(tree.path / "profiles/bob.prf"), frontend->profile_name = "bob";
@@ -248,6 +256,58 @@ TEST_F(FrontendScreens, ProfileSavesHoldNameAndLevelsAndKeepAFileThatDoesNotLoad
   setrlimit(RLIMIT_FSIZE, &limit);
   signal(SIGXFSZ, old_handler);
   EXPECT_EQ(tree.read("profiles/anna.prf"), "name anna\nunlocked_level forest\nunlocked_level cave\n\n");
+}
+
+TEST_F(FrontendScreens, ProfileSavesKeepWhatAnotherCopySavedAndSpareAFileThatCannotBeReadWhole) {
+  start();
+  // Another copy of the game saved this profile with a level of its own.
+  tree.write("profiles/anna.prf", "name anna\nunlocked_level lake\nunlocked_level forest\n");
+  frontend->profile_name = "anna", frontend->unlocked_levels = {"forest", "cave"};
+  frontend->save_profile();
+  EXPECT_EQ(tree.read("profiles/anna.prf"),
+            "name anna\nunlocked_level forest\nunlocked_level cave\nunlocked_level lake\n\n");
+
+  // A read that fails part way, a giant file and a lock held elsewhere: nothing written, no backup, the reason.
+  tree.write("profiles/failing.prf", "name failing\nunlocked_level forest\n");
+  std::filesystem::resize_file(tree.write("profiles/giant.prf", ""), largest_saved_file + 1);
+  keys.seam.fail_reads("failing.prf", 10, EIO);
+  const std::string before = tree.listing("profiles");
+  const std::string lock = (tree.path / "profiles/.morvane.lock").string();
+  const std::pair<std::string, std::string> failures[] = {
+      {"failing", "it could not be read (Input/output error)"},
+      {"giant", "it could not be read (larger than 16777216 bytes)"},
+      {"anna", "another save kept profiles/.morvane.lock locked for two seconds"}};
+  for (const auto& [name, reason] : failures) {
+    const int held = name == "anna" ? open(lock.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644) : -1;
+    if (held >= 0) flock(held, LOCK_EX);
+    frontend->profile_name = name;
+    EXPECT_THAT([&] { frontend->save_profile(); },
+                ThrowsMessage<std::runtime_error>(StrEq("Cannot open profile file '" + name + ".prf': " + reason)));
+    if (held >= 0) unlink(lock.c_str()), close(held);
+  }
+  EXPECT_EQ(tree.listing("profiles"), before);
+}
+
+// Root ignores the permission bits when it writes, so a file without any write
+// bit is looked at itself: it is kept whoever runs the game.
+TEST_F(FrontendScreens, PermissionBitsOfAReadOnlySaveKeepItWhoeverRunsTheGame) {
+  start();
+  const std::string profile = tree.write("profiles/ANNA.prf", "name ANNA\n");
+  const std::string scores = tree.write("high_scores/a.scr", "10 OLD\n");
+  for (const auto& file : {profile, scores}) std::filesystem::permissions(file, std::filesystem::perms(0444));
+  frontend->profile_name = "ANNA", frontend->unlocked_levels = {"forest"};
+  EXPECT_THAT([&] { frontend->save_profile(); },
+              ThrowsMessage<std::runtime_error>(StrEq("Cannot open profile file 'ANNA.prf': Permission denied")));
+  HighScoreList list({}, {}, {});
+  list.load("high_scores/a.scr");
+  list.add(5, "NEW");
+  testing::internal::CaptureStderr();
+  list.save("high_scores/a.scr");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "The score was not saved to high_scores/a.scr: Permission denied\n");
+  EXPECT_EQ(tree.listing("profiles") + tree.listing("high_scores"), "ANNA.prf=name ANNA\n;a.scr=10 OLD\n;");
+  for (const auto& file : {profile, scores})
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0444));
 }
 
 // Root may write any file, so this runs as an ordinary user (the ctest case

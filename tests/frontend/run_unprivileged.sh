@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# run_unprivileged.sh FRONTEND_TESTS: runs the save-permission cases, which skip under root (root may write any
-# file), as an ordinary user. Exit code 77 (skipped) when not root or without setpriv.
+# run_unprivileged.sh FRONTEND_TESTS: runs the save-permission cases as an ordinary user (two of them skip under
+# root, who may write any file). Exit code 77 (skipped) when not root or without setpriv.
 set -euo pipefail
 [ "$(id -u)" = 0 ] || { echo "SKIPPED: not root, so frontend_tests runs these cases itself"; exit 77; }
 command -v setpriv >/dev/null || { echo "SKIPPED: no setpriv to run as an ordinary user"; exit 77; }
@@ -8,4 +8,4 @@ setpriv --reuid=65534 --regid=65534 --clear-groups true || { echo "SKIPPED: setp
 work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
 cp "$1" "$work/tests" && chmod 755 "$work" && cd "$work"  # a copy the ordinary user can reach
 setpriv --reuid=65534 --regid=65534 --clear-groups ./tests --gtest_filter='*Permission*' | tee log
-grep -q '^\[  PASSED  \] 2 tests\.$' log || { echo "FAILED: the two permission tests did not both pass"; exit 1; }
+grep -q '^\[  PASSED  \] 3 tests\.$' log || { echo "FAILED: the three permission tests did not all pass"; exit 1; }

@@ -7,7 +7,7 @@ strace -qq -o /dev/null true 2>/dev/null || { echo "SKIPPED: strace may not trac
 log=$(mktemp) && trap 'rm -f "$log"' EXIT
 strace -f -qq -e trace=openat,fsync,rename -o "$log" "$1" --gtest_filter='HighScoreFile.Save*' >/dev/null
 # The calls from the temporary file's creation to the folder's sync, as one line.
-calls=$(grep -oE 'openat\(AT_FDCWD, "[^"]*a\.scr\.[^"]*", [^)]*O_CREAT|fsync|rename\("[^"]*", "high_scores/a\.scr"\)|openat\(AT_FDCWD, "high_scores", [^)]*O_DIRECTORY' "$log" |
+calls=$(grep -oE 'openat\(AT_FDCWD, "high_scores/\.morvane-[^"]*", [^)]*O_CREAT|fsync|rename\("[^"]*", "high_scores/a\.scr"\)|openat\(AT_FDCWD, "high_scores", [^)]*O_DIRECTORY' "$log" |
         sed -E 's/^openat.*O_CREAT$/create/; s/^rename.*/rename/; s/^openat.*/folder/' | tr '\n' ' ')
 echo "$calls"
 [[ "$calls" == *"create fsync rename folder fsync"* ]] || { echo "FAILED: expected create fsync rename folder fsync"; exit 1; }
