@@ -14,11 +14,13 @@ namespace platform {
 
 InputFile::~InputFile() { close(); }
 
-InputFile::InputFile(InputFile &&other) noexcept
-    : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)),
-      size_(other.size_), position_(other.position_) {}
+InputFile::InputFile(InputFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)),
+      path_(std::move(other.path_)),
+      size_(other.size_),
+      position_(other.position_) {}
 
-InputFile &InputFile::operator=(InputFile &&other) noexcept {
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
   if (this != &other) {
     close();
     handle_ = std::exchange(other.handle_, -1);
@@ -30,15 +32,13 @@ InputFile &InputFile::operator=(InputFile &&other) noexcept {
 }
 
 void InputFile::close() {
-  if (handle_ >= 0)
-    ::close(handle_);
+  if (handle_ >= 0) ::close(handle_);
   handle_ = -1;
 }
 
-bool InputFile::open(const std::string &path, std::string &reason) {
+bool InputFile::open(const std::string& path, std::string& reason) {
   close();
-  const int handle =
-      ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  const int handle = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (handle < 0) {
     reason = errno == ENOENT ? "no such file" : std::strerror(errno);
     return false;
@@ -50,8 +50,7 @@ bool InputFile::open(const std::string &path, std::string &reason) {
     return false;
   }
   if (!S_ISREG(status.st_mode)) {
-    reason = S_ISDIR(status.st_mode) ? "is a folder, not a file"
-                                     : "not a regular file";
+    reason = S_ISDIR(status.st_mode) ? "is a folder, not a file" : "not a regular file";
     ::close(handle);
     return false;
   }
@@ -64,20 +63,18 @@ bool InputFile::open(const std::string &path, std::string &reason) {
   return true;
 }
 
-long InputFile::read(char *buffer, std::size_t capacity, std::string &reason) {
+long InputFile::read(char* buffer, std::size_t capacity, std::string& reason) {
   if (handle_ < 0) {
     reason = std::strerror(EBADF);
     return -1;
   }
   for (;;) {
-    const long got =
-        current_seam().read_file(path_, handle_, buffer, capacity, position_);
+    const long got = current_seam().read_file(path_, handle_, buffer, capacity, position_);
     if (got >= 0) {
       position_ += static_cast<std::uint64_t>(got);
       return got;
     }
-    if (errno == EINTR)
-      continue;
+    if (errno == EINTR) continue;
     reason = std::strerror(errno);
     return -1;
   }
@@ -85,43 +82,38 @@ long InputFile::read(char *buffer, std::size_t capacity, std::string &reason) {
 
 long long InputFile::seek(long long offset, int whence) {
   const off_t moved = ::lseek(handle_, static_cast<off_t>(offset), whence);
-  if (moved >= 0)
-    position_ = static_cast<std::uint64_t>(moved);
+  if (moved >= 0) position_ = static_cast<std::uint64_t>(moved);
   return moved;
 }
 
 namespace {
 
-ssize_t read_through(void *cookie, char *buffer, std::size_t size) {
+ssize_t read_through(void* cookie, char* buffer, std::size_t size) {
   std::string reason;
   const int saved = errno;
-  const long got = static_cast<InputFile *>(cookie)->read(buffer, size, reason);
-  if (got >= 0)
-    errno = saved;
+  const long got = static_cast<InputFile*>(cookie)->read(buffer, size, reason);
+  if (got >= 0) errno = saved;
   return got;
 }
 
-int seek_through(void *cookie, off64_t *offset, int whence) {
-  const long long moved =
-      static_cast<InputFile *>(cookie)->seek(*offset, whence);
-  if (moved < 0)
-    return -1;
+int seek_through(void* cookie, off64_t* offset, int whence) {
+  const long long moved = static_cast<InputFile*>(cookie)->seek(*offset, whence);
+  if (moved < 0) return -1;
   *offset = moved;
   return 0;
 }
 
-int close_through(void *cookie) {
-  delete static_cast<InputFile *>(cookie);
+int close_through(void* cookie) {
+  delete static_cast<InputFile*>(cookie);
   return 0;
 }
 
-} // namespace
+}  // namespace
 
-std::FILE *InputFile::release_to_stdio(std::string &reason) {
-  auto *owned = new InputFile(std::move(*this));
-  const cookie_io_functions_t functions{read_through, nullptr, seek_through,
-                                        close_through};
-  std::FILE *stream = ::fopencookie(owned, "rb", functions);
+std::FILE* InputFile::release_to_stdio(std::string& reason) {
+  auto* owned = new InputFile(std::move(*this));
+  const cookie_io_functions_t functions{read_through, nullptr, seek_through, close_through};
+  std::FILE* stream = ::fopencookie(owned, "rb", functions);
   if (!stream) {
     reason = std::strerror(errno);
     delete owned;
@@ -129,31 +121,25 @@ std::FILE *InputFile::release_to_stdio(std::string &reason) {
   return stream;
 }
 
-bool read_whole_file(const std::string &path, std::size_t max_bytes,
-                     std::string &contents, std::string &reason) {
+bool read_whole_file(const std::string& path, std::size_t max_bytes, std::string& contents, std::string& reason) {
   InputFile file;
-  if (!file.open(path, reason))
-    return false;
+  if (!file.open(path, reason)) return false;
   const auto too_large = [&] {
     reason = "larger than " + std::to_string(max_bytes) + " bytes";
     return false;
   };
-  if (file.size() > max_bytes)
-    return too_large();
+  if (file.size() > max_bytes) return too_large();
   contents.clear();
   contents.reserve(static_cast<std::size_t>(file.size()));
   char chunk[65536];
   for (;;) {
     const long got = file.read(chunk, sizeof chunk, reason);
-    if (got < 0)
-      return false;
-    if (got == 0)
-      return true;
+    if (got < 0) return false;
+    if (got == 0) return true;
     // The file may have grown since it was opened.
-    if (static_cast<std::size_t>(got) > max_bytes - contents.size())
-      return too_large();
+    if (static_cast<std::size_t>(got) > max_bytes - contents.size()) return too_large();
     contents.append(chunk, static_cast<std::size_t>(got));
   }
 }
 
-} // namespace platform
+}  // namespace platform
