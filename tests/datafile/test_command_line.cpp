@@ -18,6 +18,16 @@
 #include "support/blank_png.h"
 #include "temp_folder.h"
 
+// The exit code and what a run wrote to DIR/out.txt and DIR/err.txt; every
+// run ends with the close prompt.
+void expect_ended(const std::string& dir, int status, int exit_code, const std::string& out, const std::string& err,
+                  const std::string& label) {
+  auto read = [&](const char* file) { return (std::ostringstream() << std::ifstream(dir + file).rdbuf()).str(); };
+  EXPECT_EQ(std::tuple(WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("/out.txt"), read("/err.txt")),
+            std::tuple(exit_code, out + "(press any key to close this console window)\n", err))
+      << label;
+}
+
 // Runs the program the way a level author does: from a folder holding levels/,
 // with no terminal attached, so that the close prompt does not wait.
 TEST(CommandLine, EachArgumentFormGivesItsLinesAndExitCode) {
@@ -57,10 +67,7 @@ TEST(CommandLine, EachArgumentFormGivesItsLinesAndExitCode) {
                                     "/tests/lsan.supp:print_suppressions=0' '" MORVANE_PROGRAM "' " +
                                     test.arguments + " >out.txt 2>err.txt </dev/null")
                                        .c_str());
-    auto read = [&](const char* file) { return (std::ostringstream() << std::ifstream(dir + file).rdbuf()).str(); };
-    EXPECT_EQ(std::tuple(WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("/out.txt"), read("/err.txt")),
-              std::tuple(test.exit_code, test.out + "(press any key to close this console window)\n", test.err))
-        << test.arguments;
+    expect_ended(dir, status, test.exit_code, test.out, test.err, test.arguments);
   }
 }
 
@@ -93,10 +100,7 @@ TEST(CommandLine, ALevelThatCannotBeReadToItsEndIsNotOk) {
     }
     int status = 0;
     waitpid(child, &status, 0);
-    auto read = [&](const char* file) { return (std::ostringstream() << std::ifstream(dir + file).rdbuf()).str(); };
-    EXPECT_EQ(std::tuple(WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("/out.txt"), read("/err.txt")),
-              std::tuple(test.exit_code, test.out + "(press any key to close this console window)\n", test.err))
-        << test.failing_after;
+    expect_ended(dir, status, test.exit_code, test.out, test.err, std::to_string(test.failing_after));
   }
 }
 
@@ -132,9 +136,7 @@ TEST(CommandLine, TheGameEndsWithOneErrorLineOnPicturesTooLarge) {
                                     "/tests/lsan.supp:print_suppressions=0' '" MORVANE_PROGRAM
                                     "' >out.txt 2>err.txt </dev/null")
                                        .c_str());
-    auto read = [&](const char* file) { return (std::ostringstream() << std::ifstream(dir + file).rdbuf()).str(); };
-    EXPECT_EQ(std::tuple(WIFEXITED(status) ? WEXITSTATUS(status) : -1, read("/out.txt"), read("/err.txt")),
-              std::tuple(1, "(press any key to close this console window)\n", test.err));
+    expect_ended(dir, status, 1, "", test.err, test.err);
   }
 }
 
