@@ -35,6 +35,9 @@ find_window() { alive && window=$(xdotool search --name '^Morvane$' 2>/dev/null 
 await 150 find_window || fail "no window titled Morvane"
 geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = 640x480 ] || fail "window size is $geometry, not 640x480"
+hints=$(xprop -id "$window" WM_NORMAL_HINTS)
+grep -q "minimum size: 640 by 480" <<<"$hints" && grep -q "maximum size: 640 by 480" <<<"$hints" ||
+  fail "the window can be resized: $hints"
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 
 # shot NAME: saves the window as NAME.png; true when its top left has the menu gradient's top colour.

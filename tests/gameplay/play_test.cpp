@@ -84,6 +84,18 @@ TEST_F(Play, EachWayAnAttemptEndsGivesItsResult) {
     EXPECT_EQ(std::tuple(r.won, game->player.alive, r.score, freed), std::tuple(c.won, c.alive, c.score, true))
         << c.what;
   }
+  // Far-left pieces retire from the first ten only, every other one as the rest slide down:
+  // of 30 pieces passing -1500 in the second frame, 10 go then, 10 in the third, 5 in the fourth.
+  level = LevelData();
+  for (int i = 0; i < 30; ++i) level.ground(-1495, 2000, "flat");
+  std::vector<std::size_t> pieces;
+  play({}, 4, [&](Game& g) {
+    time.seam.at_poll = [&, &g = g](std::uint64_t) {
+      if (!g.grounds.empty()) pieces.push_back(g.grounds.size());
+    };
+  });
+  time.seam.at_poll = nullptr;
+  EXPECT_EQ(pieces, (std::vector<std::size_t>{30, 30, 20, 10, 5}));
   level = LevelData();  // nothing to stand on: a fall of 600
   const bool won = play({}, -1).won;
   const auto corner = screen.gc.get_pixeldata().get_pixel(0, 0);
@@ -244,9 +256,10 @@ TEST_F(Play, ItemsScoreByTheirDefinitions) {
   constexpr int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
   runway(1).itemdef("coin", 10, 10, "cumulative", "no", "no").itemdef("plain", 7, 3, "no", "no", "no");
   level.itemdef("big", most - 5, most - 5, "cumulative", "no", "no").itemdef("debt", least, -1, "cumulative", "no", "no");
-  level.set("lightsource", "coin");
+  level.itemdef("fine", -5, 0, "no", "no", "no").set("lightsource", "coin");
   int x = 1000;
-  for (const char* name : {"coin", "coin", "coin", "coin", "coin", "plain", "nameless", "big", "big", "debt", "debt"}) {
+  for (const char* name :
+       {"coin", "coin", "coin", "coin", "coin", "plain", "nameless", "big", "big", "fine", "debt", "debt"}) {
     level.item(x++, 0, name);
     if (name[0] != 'c') tree.add_item_picture(name);
   }
@@ -268,6 +281,8 @@ TEST_F(Play, ItemsScoreByTheirDefinitions) {
   collect(2);
   EXPECT_EQ(std::pair(g.player.score, g.item_defs["big"].current_points), std::pair(most, most));
   g.player.score = 0;
+  collect(1);
+  EXPECT_EQ(g.player.score, -5) << "negative points lower the score by as much";
   collect(2);
   EXPECT_EQ(std::pair(g.player.score, g.items.empty()), std::pair(least, true));
 }

@@ -69,6 +69,7 @@ TEST_F(DrawingTest, FramesComeOutAsThroughTheOffscreenTarget) {
         player.draw(gc_, 300.7f, 211.2f);
         item.set_alpha(0.6f);
         item.draw(gc_, 410.2f, 100.9f);
+        for (float y : {-30.0f, 460.0f}) item.draw(gc_, 100.0f, y);  // cut by the top and bottom edges
         darkness.set_alpha(0.37f);
         darkness.draw(gc_, 0.0f, 0.0f);
         font.draw_text(gc_, 290, 50, "1234", Colorf::mediumorchid);

@@ -33,7 +33,12 @@ TEST_F(FontTest, FirstBaselineAtYOneLineSpacingPerLineBreakInTheColourAsked) {
   font.draw_text(gc_, 400, 400, "\nbad \xff\xfe UTF-8", Colorf::black);
   font.draw_text(gc_, 100, 100, "H\nH", Colorf::black);
   font.draw_text(gc_, 300.0f, 100.0f, "H\nH", Colorf::mediumorchid);
+  font.draw_text(gc_, 500, 100, "H\r\nH", Colorf::black);
   const PixelBuffer frame = gc_.get_pixeldata();
+  int differing = 0;  // a line ended by "\r\n" draws as one ended by "\n"
+  for (int y = 50; y < 150; ++y)
+    for (int x = 0; x < 100; ++x) differing += frame.get_pixel(100 + x, y) != frame.get_pixel(500 + x, y);
+  EXPECT_EQ(differing, 0);
   // The H sits on its baseline: the first line's ink ends just above row 100,
   // the second's just above row 140.
   const auto first = inked_rows(frame, 100, 140);

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform_test_support.h"
+#include "support/address_space_cap.h"
 #include "support/counting_sound.h"
 
 using namespace platform;
@@ -175,8 +176,16 @@ TEST_F(SoundSessions, RefusesSoundsThatWouldDecodeToMoreThanTenMinutes) {
                                   write_silent_ogg("eleven_minutes_claiming_one_second.ogg", 8000, 11 * 60 * 8000, 8000)})
     expect_failure(file, "more than ten minutes");
 
-  EXPECT_EQ(SoundBuffer(lying).get_length(), 10);  // what the file holds, not what it claims
+  // Cut right after a data chunk header that claims 4 GiB: nothing to hold, and no 4 GiB asked for.
+  const std::string cut = write_tiny_rate_wav("cut_after_data_header.wav", 0, 8000);
+  std::fstream(cut, std::ios::binary | std::ios::in | std::ios::out).seekp(40).write("\xf0\xff\xff\xff", 4);
+  {
+    const test_support::AddressSpaceCap no_gigabytes(std::uint64_t{1} << 30);
+    EXPECT_EQ(std::pair(SoundBuffer(lying).get_length(), SoundBuffer(cut).get_length()), std::pair(10, 0))
+        << "what the file holds, not what it claims";
+  }
   EXPECT_EQ(SoundBuffer(write_tiny_rate_wav("ten_minutes.wav", 600 * 1000, 1000)).get_length(), 600 * 44100);
+  EXPECT_NO_THROW(SoundBuffer(write_silent_ogg("ten_minutes.ogg", 8000, 600 * 8000)));
 }
 
 TEST(SoundOutput, MixesOnTheDevicesThreadAndFallsBackToSilenceWithoutADevice) {

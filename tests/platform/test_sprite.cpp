@@ -50,6 +50,9 @@ TEST_F(SpriteTest, UpdateAdvancesByTheSeamClockLoopsOrStopsAtTheLastFrame) {
   EXPECT_TRUE(once.get_current_frame() == 2 && once.is_finished());
   once.set_play_loop(true), once.set_delay(10), once.update(10);
   EXPECT_EQ(once.get_current_frame(), 0);
+  Sprite fastest = three_frames(1, true);  // 1 ms a frame, the least a resource file may ask
+  fastest.update(2);
+  EXPECT_EQ(fastest.get_current_frame(), 2);
 }
 
 // The frames, delays and loop setting come along, the angle and alpha stay;
