@@ -1,7 +1,5 @@
 #include "frontend/high_score_list.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -13,7 +11,6 @@
 #include "frontend/safe_file_writer.h"
 #include "platform/console.h"
 #include "platform/font.h"
-#include "platform/input_file.h"
 #include "platform/system.h"
 
 namespace {
@@ -89,10 +86,8 @@ HighScoreList::~HighScoreList() {
 void HighScoreList::load(std::string path) {
   try {
     std::string text, reason;
-    if (!platform::read_whole_file(path, largest_saved_file, text, reason)) {
-      struct stat status {};
-      // No level run has filed a score here yet.
-      if (::stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR)) return;
+    bool exists = false;  // a missing file: no level run has filed a score here yet
+    if (!read_saved_file(path, text, exists, reason)) {
       unreadable[path] = reason;
       return;
     }

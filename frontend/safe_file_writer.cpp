@@ -136,15 +136,6 @@ void remove_leftover_temporaries(const std::string& folder) {
   }
 }
 
-// Reads the file as it is now. False with `reason` when it exists but could
-// not be read whole; a missing file reads as absent.
-bool read_current(const std::string& path, std::string& contents, bool& exists, std::string& reason) {
-  exists = platform::read_whole_file(path, largest_saved_file, contents, reason);
-  if (exists) return true;
-  struct stat status {};
-  return ::stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
-}
-
 // Replaces the file with `contents` through a fresh temporary file.
 std::string replace_file(const std::string& path, const std::string& folder, const std::string& contents) {
   struct stat old {};
@@ -169,6 +160,14 @@ std::string replace_file(const std::string& path, const std::string& folder, con
 }
 
 }  // namespace
+
+bool read_saved_file(const std::string& path, std::string& contents, bool& exists, std::string& reason) {
+  exists = platform::read_whole_file(path, largest_saved_file, contents, reason);
+  if (exists) return true;
+  contents.clear();
+  struct stat status {};
+  return ::stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
 
 std::string why_not_replaceable(const std::string& path) {
   struct stat status {};
@@ -196,7 +195,7 @@ std::string save_merged_with_disk(const std::string& path, const MergeWithDisk& 
   std::string on_disk, reason;
   bool exists = false;
   // Writing would lose whatever could not be read.
-  if (!read_current(path, on_disk, exists, reason)) return "it could not be read (" + reason + ")";
+  if (!read_saved_file(path, on_disk, exists, reason)) return "it could not be read (" + reason + ")";
   std::string refusal;
   const std::string contents = merge(exists ? &on_disk : nullptr, refusal);
   if (!refusal.empty()) return refusal;

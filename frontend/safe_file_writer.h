@@ -7,6 +7,11 @@
 // writes, so that a giant file is refused at once instead of filling memory.
 constexpr std::size_t largest_saved_file = 16 * 1024 * 1024;
 
+// Reads a saved file (a score list, a profile) whole, refusing one over
+// largest_saved_file bytes. False with `reason` when it exists but could not
+// be read whole; a missing file reads as empty, with `exists` false.
+bool read_saved_file(const std::string& path, std::string& contents, bool& exists, std::string& reason);
+
 // Makes the new contents of a saved file from what is on disk at the moment
 // of saving (nullptr when there is no such file). To leave the file as it
 // is, sets `refusal` to the reason.

@@ -11,7 +11,7 @@
 
 #include "internal.h"
 #include "platform/error.h"
-#include "regular_file.h"
+#include "platform/input_file.h"
 
 namespace platform {
 
@@ -49,7 +49,7 @@ std::string font_file_for(const std::string& typeface) {
 // in its place is refused instead of waited on.
 TTF_Font* open_font_file(const std::string& file, int point_size) {
   std::string reason;
-  std::FILE* handle = open_regular_file(file, reason);
+  std::FILE* handle = open_input_stream(file, reason);
   if (!handle) throw Exception("Could not open font file '" + file + "': " + reason);
   SDL_RWops* stream = SDL_RWFromFP(handle, SDL_TRUE);
   if (!stream) {

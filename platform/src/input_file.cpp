@@ -121,6 +121,12 @@ std::FILE* InputFile::release_to_stdio(std::string& reason) {
   return stream;
 }
 
+std::FILE* open_input_stream(const std::string& path, std::string& reason) {
+  InputFile file;
+  if (!file.open(path, reason)) return nullptr;
+  return file.release_to_stdio(reason);
+}
+
 bool read_whole_file(const std::string& path, std::size_t max_bytes, std::string& contents, std::string& reason) {
   InputFile file;
   if (!file.open(path, reason)) return false;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/error.h"
-#include "regular_file.h"
+#include "platform/input_file.h"
 
 namespace platform {
 
@@ -141,7 +141,7 @@ void read_png(const std::string& path, bool header_only, Decoding& decoding) {
     }
   } reader{decoding};
   std::string reason;
-  decoding.file = open_regular_file(path, reason);
+  decoding.file = open_input_stream(path, reason);
   if (!decoding.file) throw Exception("Could not load picture '" + path + "': " + reason);
   reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &decoding, on_png_error, on_png_warning);
   if (reader.png) reader.info = png_create_info_struct(reader.png);

@@ -5,8 +5,8 @@
 #include <unordered_map>
 
 #include "platform/error.h"
+#include "platform/input_file.h"
 #include "platform/sprite.h"
-#include "regular_file.h"
 #include "resource_manager_impl.h"
 
 namespace platform {
@@ -31,7 +31,7 @@ ResourceManager::ResourceManager(const std::string& path) : impl_(std::make_shar
   impl_->path = path;
   impl_->folder = std::filesystem::path(path).parent_path().string();
   std::string text, reason;
-  if (!read_regular_file(path, max_resource_file_bytes, text, reason))
+  if (!read_whole_file(path, max_resource_file_bytes, text, reason))
     throw Exception("Could not open resource file '" + path + "': " + reason);
   const pugi::xml_parse_result parsed = impl_->document.load_buffer(text.data(), text.size());
   if (parsed.status == pugi::status_out_of_memory)

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/error.h"
-#include "regular_file.h"
+#include "platform/input_file.h"
 
 // SDL decodes WAVE files and libvorbisfile Ogg Vorbis ones, converting them
 // to the output's format as SDL_mixer would, but here, so that no sound can
@@ -468,7 +468,7 @@ SoundBuffer::SoundBuffer(const std::string& file, bool /*streamed*/, const std::
     throw Exception(failure + "unknown sound format '" + kind + "' (WAVE .wav or Ogg Vorbis .ogg expected)");
 
   std::string bytes, reason;
-  if (!read_regular_file(file, max_file_bytes, bytes, reason)) throw Exception(failure + reason);
+  if (!read_whole_file(file, max_file_bytes, bytes, reason)) throw Exception(failure + reason);
   if (wave && (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0))
     throw Exception(failure + "not a WAVE file");
   if (vorbis && bytes.compare(0, 4, "OggS") != 0) throw Exception(failure + "not an Ogg Vorbis file");

@@ -51,6 +51,10 @@ class InputFile {
   std::uint64_t position_ = 0;
 };
 
+// Opens PATH as InputFile::open does and hands it to a stdio stream (see
+// InputFile::release_to_stdio). nullptr with `reason` on failure.
+std::FILE* open_input_stream(const std::string& path, std::string& reason);
+
 // Reads the whole regular file PATH into `contents`, refusing one larger than
 // `max_bytes` before reading it. On failure returns false and sets `reason`.
 bool read_whole_file(const std::string& path, std::size_t max_bytes, std::string& contents, std::string& reason);
